@@ -1,0 +1,365 @@
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/dialogs.h"
+#include "app/portlist.h"
+#include "highlight/highlighter.h"
+#include "lang/sourcetext.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPalette>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QToolBar>
+
+namespace {
+
+const QString dirPrgFileKey = QStringLiteral("dirPrgFile");
+const QString defaultProgramText = QStringLiteral("prgName = \"Prg1\";\n");
+
+QLabel *toolBarLabel(const QString &text, int minimumWidth, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setMinimumWidth(minimumWidth);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+void whitenPalette(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    const QBrush white(QColor(255, 255, 255), Qt::SolidPattern);
+    const QPalette::ColorGroup groups[] = {QPalette::Active, QPalette::Inactive, QPalette::Disabled};
+    const QPalette::ColorRole roles[] = {QPalette::Light,           QPalette::Base,   QPalette::Window,
+                                         QPalette::HighlightedText, QPalette::NoRole, QPalette::ToolTipBase};
+    for (QPalette::ColorGroup group : groups) {
+        for (QPalette::ColorRole role : roles)
+            palette.setBrush(group, role, white);
+    }
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+    , standardDialogs(std::make_unique<Dialogs>())
+    , dialogs(standardDialogs.get())
+{
+    ui->setupUi(this);
+    whitenPalette(ui->plainTextEdit);
+
+    serialPort = new QSerialPort(this);
+    serialPort->setObjectName(QStringLiteral("serialPort"));
+    connect(serialPort, &QSerialPort::errorOccurred, this, &MainWindow::handlePortError);
+
+    portLabel = toolBarLabel(tr("  Номер\n  порта"), 60, this);
+    portComboBox = new QComboBox(this);
+    portComboBox->setObjectName(QStringLiteral("portComboBox"));
+    programToolBar = new QToolBar(this);
+    programToolBar->setObjectName(QStringLiteral("programToolBar"));
+
+    settings = std::make_unique<QSettings>(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5"));
+
+    operandCodes = makeOperandCodes();
+    comparisonCodes = makeComparisonCodes();
+
+    // Before the first text arrives, so the default program is coloured.
+    highlighter = new Highlighter(ui->textEdit->document());
+
+    fillPortList();
+
+    slaveIdLabel = toolBarLabel(tr(" Slave ID"), 60, this);
+    slaveIdSpinBox = new QSpinBox(this);
+    slaveIdSpinBox->setObjectName(QStringLiteral("slaveIdSpinBox"));
+    slaveIdSpinBox->setRange(0, 255);
+    slaveIdSpinBox->setFixedSize(50, 30);
+    cellLabel = toolBarLabel(tr("Ячейка\nпамяти"), 50, this);
+    cellComboBox = new QComboBox(this);
+    cellComboBox->setObjectName(QStringLiteral("cellComboBox"));
+    cellComboBox->addItems({QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"), QStringLiteral(" 4")});
+    cellComboBox->setFixedHeight(30);
+
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, programToolBar);
+
+    createActions();
+    buildToolBars();
+    connectAction->setEnabled(true);
+    disconnectAction->setEnabled(false);
+
+    NewFile();
+
+    writeAction->setEnabled(false);
+    readAction->setEnabled(false);
+
+    // Connected last: the default text above does not count as an edit.
+    connect(ui->textEdit, &QTextEdit::textChanged, this, &MainWindow::TextChanges);
+}
+
+MainWindow::~MainWindow()
+{
+    delete highlighter;
+    delete ui;
+}
+
+void MainWindow::fillPortList()
+{
+    // Editable, so that a port the system does not list (a pseudo-terminal,
+    // a virtual pair) can be typed by name or path.
+    portComboBox->setEditable(true);
+    portComboBox->addItems(availablePortChoices());
+    // Wide enough for a pseudo-terminal path such as /dev/pts/12.
+    const int textWidth = portComboBox->fontMetrics().horizontalAdvance(QStringLiteral("/dev/pts/99"));
+    portComboBox->setFixedSize(qMax(60, textWidth + 32), 30);
+}
+
+void MainWindow::createActions()
+{
+    struct Spec
+    {
+        QAction **action;
+        const char *name;
+        QString text;
+        const char *icon;
+        QKeySequence shortcut;
+        QString statusTip;
+        void (MainWindow::*slot)();
+    };
+    const Spec specs[] = {
+        {&connectAction, "connectAction", tr("Подключить"), "connect.png", {}, tr("Подключить прибор"),
+         &MainWindow::OpenPort},
+        {&disconnectAction, "disconnectAction", tr("Отключить"), "disconnect.png", {}, tr("Отключить прибор"),
+         &MainWindow::ClosePort},
+        {&aboutAction, "aboutAction", tr("О программе"), "about.png", {}, tr("О программе"), &MainWindow::About},
+        {&openFileAction, "openFileAction", tr("Открыть файл"), "open.png", QKeySequence(QStringLiteral("Ctrl+O")),
+         tr("Открыть файл"), &MainWindow::OpenFile},
+        {&saveFileAction, "saveFileAction", tr("Сохранить файл"), "save.png", QKeySequence(QStringLiteral("Ctrl+S")),
+         tr("Сохранить файл"), &MainWindow::SaveFile},
+        {&saveAsAction, "saveAsAction", tr("Сохранить как ..."), "SaveAs2.png", {}, tr("Сохранить как ..."),
+         &MainWindow::SaveAsFile},
+        {&compileAction, "compileAction", tr("Скомпилировать"), "root-terminal.png", QKeySequence(QStringLiteral("F7")),
+         tr("Скомпилировать"), &MainWindow::checkText},
+        {&writeAction, "writeAction", tr("Записать в прибор"), "receive.png", {}, tr("Записать в прибор"),
+         &MainWindow::SaveLineToDevice},
+        {&readAction, "readAction", tr("Считать из прибора"), "outbox.png", {}, tr("Считать из прибора"),
+         &MainWindow::ReadLineFromDevice},
+        {&newFileAction, "newFileAction", tr("Создать файл"), "Actions-document-new-icon.png", {}, tr("Создать файл"),
+         &MainWindow::NewFile},
+    };
+    for (const Spec &spec : specs) {
+        auto *action = new QAction(QIcon(QStringLiteral(":/new/prefix1/rec/") + QLatin1String(spec.icon)), spec.text,
+                                   this);
+        action->setObjectName(QLatin1String(spec.name));
+        action->setShortcut(spec.shortcut);
+        action->setStatusTip(spec.statusTip);
+        connect(action, &QAction::triggered, this, spec.slot);
+        *spec.action = action;
+    }
+}
+
+void MainWindow::buildToolBars()
+{
+    QToolBar *main = ui->mainToolBar;
+    main->addAction(connectAction);
+    main->addAction(disconnectAction);
+    main->addSeparator();
+    main->addWidget(portLabel);
+    main->addWidget(portComboBox);
+    main->addSeparator();
+    main->addWidget(slaveIdLabel);
+    main->addWidget(slaveIdSpinBox);
+    main->addSeparator();
+    main->addSeparator();
+    main->addAction(aboutAction);
+
+    programToolBar->addAction(newFileAction);
+    programToolBar->addAction(openFileAction);
+    programToolBar->addAction(saveFileAction);
+    programToolBar->addAction(saveAsAction);
+    programToolBar->addSeparator();
+    programToolBar->addAction(compileAction);
+    programToolBar->addAction(writeAction);
+    programToolBar->addAction(readAction);
+    programToolBar->addSeparator();
+    programToolBar->addWidget(cellLabel);
+    programToolBar->addWidget(cellComboBox);
+
+    main->setIconSize(QSize(32, 32));
+    programToolBar->setIconSize(QSize(32, 32));
+}
+
+void MainWindow::setTransferActionsEnabled(bool enabled)
+{
+    readAction->setEnabled(enabled);
+    writeAction->setEnabled(enabled);
+    compileAction->setEnabled(enabled);
+}
+
+void MainWindow::setDialogs(Dialogs *replacement)
+{
+    dialogs = replacement ? replacement : standardDialogs.get();
+}
+
+void MainWindow::checkText()
+{
+}
+
+void MainWindow::SaveLineToDevice()
+{
+}
+
+void MainWindow::ReadLineFromDevice()
+{
+}
+
+void MainWindow::TextChanges()
+{
+    saveFileAction->setEnabled(true);
+}
+
+void MainWindow::About()
+{
+    const QString body = tr("<h2>Quillmar 1.2</h2>"
+                            "Программа предначена для совместного функционирования\n"
+                            "с источниками питания Norvex"
+                            "<p>Использование программы с другими приборами не допускается."
+                            "<p>© Norvex. Все права защищены."
+                            "<p><a href=\"https://norvex.example/\">norvex.example</a>");
+    dialogs->about(this, tr("О программе"), body);
+}
+
+// Serial port
+
+void MainWindow::OpenPort()
+{
+    serialPort->setPortName(portComboBox->currentText().trimmed());
+    if (!serialPort->open(QIODevice::ReadWrite)) {
+        serialPort->close();
+        dialogs->critical(this, tr("Error"), tr("Не удается открыть порт"));
+        return;
+    }
+    // A pseudo-terminal rejects some line settings; that never matters, so
+    // the results are not examined.
+    serialPort->setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
+    serialPort->setDataBits(QSerialPort::Data8);
+    serialPort->setParity(QSerialPort::NoParity);
+    serialPort->setStopBits(QSerialPort::OneStop);
+    setConnected(true);
+}
+
+void MainWindow::ClosePort()
+{
+    if (serialPort->isOpen())
+        serialPort->close();
+    setConnected(false);
+}
+
+void MainWindow::setConnected(bool connected)
+{
+    connectAction->setEnabled(!connected);
+    disconnectAction->setEnabled(connected);
+    portComboBox->setEnabled(!connected);
+    writeAction->setEnabled(connected);
+    readAction->setEnabled(connected);
+}
+
+void MainWindow::handlePortError(QSerialPort::SerialPortError error)
+{
+    // A vanished device or pseudo-terminal peer keeps reporting the same
+    // error; closing at the first one stops that and tells the user the
+    // link is gone. Other errors (a line setting a pty refuses) are harmless.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    if (!serialPort->isOpen())
+        return;
+    ClosePort();
+    emit portLost();
+}
+
+// Source files
+
+QString MainWindow::startDirectory() const
+{
+    const QString dir = settings->value(dirPrgFileKey).toString();
+    return dir.isEmpty() ? QDir::currentPath() : dir;
+}
+
+void MainWindow::rememberDirectory(const QString &path)
+{
+    settings->setValue(dirPrgFileKey, QFileInfo(path).path());
+}
+
+void MainWindow::NewFile()
+{
+    ui->textEdit->clear();
+    ui->textEdit->setPlainText(defaultProgramText);
+    ui->plainTextEdit->clear();
+    program.clear();
+}
+
+void MainWindow::OpenFile()
+{
+    const QString path =
+        dialogs->getOpenFileName(this, tr("Open File"), startDirectory(), tr("Файл программы (*.prgx)"));
+    if (path.isEmpty())
+        return;
+    rememberDirectory(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        dialogs->warning(this, tr("Ошибка"), tr("Не удается открыть файл"));
+        return;
+    }
+    ui->textEdit->setPlainText(sourceFromFileBytes(file.readAll()));
+    file.close();
+    currentFileName = path;
+    saveFileAction->setEnabled(false);
+}
+
+void MainWindow::SaveFile()
+{
+    QString target = currentFileName;
+    if (target.isEmpty()) {
+        target = dialogs->getSaveFileName(this, tr("Save File"), startDirectory(), tr("Файл программы (*.prgx)"));
+        if (target.isEmpty())
+            return;
+    }
+    saveTo(target);
+}
+
+void MainWindow::SaveAsFile()
+{
+    const QString target =
+        dialogs->getSaveFileName(this, tr("Save File"), startDirectory(), tr("Файл программы (*.prgx)"));
+    if (target.isEmpty())
+        return;
+    saveTo(target);
+}
+
+void MainWindow::saveTo(const QString &target)
+{
+    rememberDirectory(target);
+    // Written to a temporary file that replaces the target only when every
+    // byte is on disk: a failed save leaves the previous file as it was.
+    QSaveFile file(target);
+    bool saved = file.open(QIODevice::WriteOnly);
+    if (saved) {
+        file.write(ui->textEdit->toPlainText().toUtf8());
+        saved = file.commit();
+    }
+    if (!saved) {
+        dialogs->warning(this, tr("Ошибка"), tr("Не удается сохранить файл"));
+        return;
+    }
+    currentFileName = target;
+    saveFileAction->setEnabled(false);
+}

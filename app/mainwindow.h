@@ -1,0 +1,102 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "lang/instructionrecord.h"
+#include "lang/languagetables.h"
+
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QSettings>
+#include <QVector>
+
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QSpinBox;
+class QToolBar;
+class Dialogs;
+class Highlighter;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The one window: source editor, output pane, the two tool bars with the
+// serial-port controls and the ten actions. Every user command is a slot.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Switches compile, write and read together around a transfer.
+    void setTransferActionsEnabled(bool enabled);
+
+    // Replaces the dialogs and message boxes (tests answer them). The window
+    // does not take ownership; nullptr restores the standard dialogs.
+    void setDialogs(Dialogs *replacement);
+
+public slots:
+    void checkText();
+    void OpenPort();
+    void ClosePort();
+    void SaveAsFile();
+    void SaveFile();
+    void OpenFile();
+    void NewFile();
+    void SaveLineToDevice();
+    void ReadLineFromDevice();
+    void TextChanges();
+    void About();
+
+signals:
+    // The open port failed (device unplugged, peer gone) and was closed.
+    void portLost();
+
+private:
+    void buildToolBars();
+    void createActions();
+    void fillPortList();
+    void setConnected(bool connected);
+    void handlePortError(QSerialPort::SerialPortError error);
+    QString startDirectory() const;
+    void rememberDirectory(const QString &path);
+    void saveTo(const QString &target);
+
+    Ui::MainWindow *ui;
+    QLabel *portLabel = nullptr;
+    QLabel *slaveIdLabel = nullptr;
+    QLabel *cellLabel = nullptr;
+    QComboBox *portComboBox = nullptr;
+    QSpinBox *slaveIdSpinBox = nullptr;
+    QAction *connectAction = nullptr;
+    QAction *disconnectAction = nullptr;
+    QAction *newFileAction = nullptr;
+    QComboBox *cellComboBox = nullptr;
+    QAction *openFileAction = nullptr;
+    QAction *saveFileAction = nullptr;
+    QAction *saveAsAction = nullptr;
+    QAction *compileAction = nullptr;
+    QAction *writeAction = nullptr;
+    QAction *readAction = nullptr;
+    QAction *aboutAction = nullptr;
+    QSerialPort *serialPort = nullptr;
+    QToolBar *programToolBar = nullptr;
+    std::unique_ptr<QSettings> settings;
+    CodeTable operandCodes;
+    CodeTable comparisonCodes;
+    QVector<InstructionRecord> program;
+    QString currentFileName;
+    QString programName;
+    Highlighter *highlighter = nullptr;
+    qint32 compileFailed = 0;
+
+    std::unique_ptr<Dialogs> standardDialogs;
+    Dialogs *dialogs = nullptr;
+};
+
+#endif
