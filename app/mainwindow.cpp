@@ -17,6 +17,12 @@
 #include <QSpinBox>
 #include <QToolBar>
 
+// The icons live in this static library; nothing else would pull them in.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace {
 
 const QString dirPrgFileKey = QStringLiteral("dirPrgFile");
@@ -55,6 +61,7 @@ MainWindow::MainWindow(QWidget *parent)
     , standardDialogs(std::make_unique<Dialogs>())
     , dialogs(standardDialogs.get())
 {
+    initResources();
     ui->setupUi(this);
     whitenPalette(ui->plainTextEdit);
 

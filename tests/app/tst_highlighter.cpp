@@ -1,0 +1,102 @@
+#include "highlight/highlighter.h"
+#include "lang/languagetables.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <QtTest>
+
+// Each character's colour as one letter: '.' uncoloured, 'b' blue, 'B' bold
+// blue, 'm' magenta, 'g' dark green, 'r' red.
+static QChar letterFor(const QTextCharFormat &format)
+{
+    if (!format.hasProperty(QTextFormat::ForegroundBrush))
+        return QLatin1Char('.');
+    const QColor colour = format.foreground().color();
+    if (colour == QColor(Qt::blue))
+        return format.fontWeight() == QFont::Bold ? QLatin1Char('B') : QLatin1Char('b');
+    if (colour == QColor(Qt::magenta))
+        return QLatin1Char('m');
+    if (colour == QColor(Qt::darkGreen))
+        return QLatin1Char('g');
+    if (colour == QColor(Qt::red))
+        return QLatin1Char('r');
+    return QLatin1Char('?');
+}
+
+static QStringList colourLines(const QTextDocument &document)
+{
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString line(block.length() - 1, QLatin1Char('.'));
+        const QVector<QTextLayout::FormatRange> ranges = block.layout()->formats();
+        for (const QTextLayout::FormatRange &range : ranges) {
+            for (int i = range.start; i < range.start + range.length && i < line.size(); ++i)
+                line[i] = letterFor(range.format);
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+class TestHighlighter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void colours_data();
+    void colours();
+    void ownsTheStatementPatterns();
+};
+
+void TestHighlighter::colours_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("statement") << "Us = 100;" << QStringList{"bbbbbbbbb"};
+    QTest::newRow("without semicolon") << "Us = 100" << QStringList{"........"};
+    QTest::newRow("statement and comment") << "Us = 100; // set"
+                                           << QStringList{"..........gggggg"};
+    QTest::newRow("if with else") << "if M1 >= 5 #3 else #4;" << QStringList{QString(22, 'b')};
+    QTest::newRow("label") << "#12;" << QStringList{"mmmm"};
+    QTest::newRow("program name") << "prgName = \"Prg1\";" << QStringList{QString(17, 'B')};
+    QTest::newRow("Cyrillic program name") << "prgName = \"Пр1\";" << QStringList{QString(16, 'B')};
+    QTest::newRow("wrong case") << "NOP;" << QStringList{"...."};
+    QTest::newRow("block comment over lines")
+        << "Us = 1; /* a\nUs = 2;\nend */ Uo = 3;\nUo = 4;"
+        << QStringList{"........rrrr", "rrrrrrr", "rrrrrr........", "bbbbbbb"};
+    QTest::newRow("slash star slash closes at once") << "/*/ x\nUs = 1;"
+                                                     << QStringList{"rrr..", "bbbbbbb"};
+    QTest::newRow("block opened inside line comment") << "// a /* b\nUs = 1;\n*/"
+                                                      << QStringList{"gggggrrrr", "rrrrrrr", "rr"};
+    QTest::newRow("line comment inside block comment") << "/* a // b */ c"
+                                                       << QStringList{"rrrrrrrrrrrrgg"};
+    QTest::newRow("two block comments on one line") << "/*a*/ Us /*b*/"
+                                                    << QStringList{"rrrrr....rrrrr"};
+}
+
+void TestHighlighter::colours()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    QTextEdit editor;
+    const QTextDocument &document = *editor.document();
+    Highlighter highlighter(editor.document());
+    // Let the initial full pass run, so the text below is coloured the way
+    // typing colours it: through the document's change notification.
+    QCoreApplication::processEvents();
+    editor.setPlainText(text);
+    QCOMPARE(colourLines(document), expected);
+}
+
+void TestHighlighter::ownsTheStatementPatterns()
+{
+    QTextDocument document;
+    Highlighter highlighter(&document);
+    QCOMPARE(highlighter.statementPatterns(), makeStatementPatterns());
+}
+
+QTEST_MAIN(TestHighlighter)
+#include "tst_highlighter.moc"
