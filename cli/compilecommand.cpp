@@ -23,11 +23,7 @@ int runCompile(const QStringList &arguments)
 
     const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
     const CompileResult result = compiler.compile(text);
-    {
-        OutputStream out(stdout);
-        for (const QString &line : result.paneLines)
-            out.writeLine(line);
-    }
+    OutputStream(stdout).writeLine(result.paneText);
     OutputStream err(stderr);
     for (const CompileError &e : result.errors)
         err.writeLine(QStringLiteral("%1:%2: error: %3").arg(path).arg(e.line).arg(e.message));

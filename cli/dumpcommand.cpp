@@ -24,9 +24,7 @@ int runDump(const QStringList &arguments)
     const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
     const CompileResult result = compiler.compile(text);
     if (result.failed) {
-        OutputStream err(stderr);
-        for (const QString &line : result.paneLines)
-            err.writeLine(line);
+        OutputStream(stderr).writeLine(result.paneText);
         return ExitFailure;
     }
     OutputStream out(stdout);

@@ -1,13 +1,8 @@
 #include "outputstream.h"
 
-namespace {
-constexpr int BlockSize = 1 << 16;
-}
+#include <cstring>
 
-OutputStream::OutputStream(std::FILE *stream) : m_stream(stream)
-{
-    m_buffer.reserve(2 * BlockSize);
-}
+OutputStream::OutputStream(std::FILE *stream) : m_stream(stream) {}
 
 OutputStream::~OutputStream()
 {
@@ -16,40 +11,51 @@ OutputStream::~OutputStream()
 
 void OutputStream::writeLine(const QString &line)
 {
-    // Most lines are plain ASCII: copy those without a temporary array.
-    const int start = m_buffer.size();
-    for (const QChar ch : line) {
-        const ushort c = ch.unicode();
-        if (c >= 0x80) {
-            m_buffer.truncate(start);
-            m_buffer.append(line.toUtf8());
-            break;
+    // Most lines are plain ASCII and short: copy those straight into the
+    // buffer, without a temporary array.
+    const int size = line.size();
+    if (size < BlockSize) {
+        if (m_used + size + 1 > BlockSize)
+            flush();
+        char *out = m_buffer + m_used;
+        const QChar *in = line.constData();
+        int i = 0;
+        while (i < size && in[i].unicode() < 0x80) {
+            out[i] = char(in[i].unicode());
+            ++i;
         }
-        m_buffer.append(char(c));
+        if (i == size) {
+            out[size] = '\n';
+            m_used += size + 1;
+            return;
+        }
     }
-    m_buffer.append('\n');
-    flushIfFull();
+    writeLine(line.toUtf8());
 }
 
 void OutputStream::writeLine(const QByteArray &utf8)
 {
-    m_buffer.append(utf8);
-    m_buffer.append('\n');
-    flushIfFull();
+    write(utf8.constData(), utf8.size());
+    write("\n", 1);
 }
 
-void OutputStream::flushIfFull()
+void OutputStream::write(const char *bytes, int size)
 {
-    if (m_buffer.size() >= BlockSize)
+    if (m_used + size > BlockSize)
         flush();
+    if (size > BlockSize) {
+        std::fwrite(bytes, 1, size_t(size), m_stream);
+        return;
+    }
+    std::memcpy(m_buffer + m_used, bytes, size_t(size));
+    m_used += size;
 }
 
 void OutputStream::flush()
 {
-    if (!m_buffer.isEmpty()) {
-        std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), m_stream);
-        m_buffer.clear();
-        m_buffer.reserve(2 * BlockSize);
+    if (m_used > 0) {
+        std::fwrite(m_buffer, 1, size_t(m_used), m_stream);
+        m_used = 0;
     }
     std::fflush(m_stream);
 }

@@ -22,10 +22,13 @@ public:
     void flush();
 
 private:
-    void flushIfFull();
+    static constexpr int BlockSize = 1 << 16;
+
+    void write(const char *bytes, int size);
 
     std::FILE *m_stream;
-    QByteArray m_buffer;
+    char m_buffer[BlockSize];
+    int m_used = 0;
 };
 
 #endif

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "lang/statementcode.h"
+#include "lang/statementscanner.h"
 
 namespace {
 
@@ -23,14 +24,82 @@ inline bool isAsciiAlnum(ushort c)
 
 enum class Stop { None, BadNumber, BadOperator, MisplacedName };
 
-// Decimal text to a signed 32-bit value; false when it does not fit.
+// Decimal text to a signed 32-bit value; false when it does not fit. Plain
+// ASCII text is converted here, anything else the way QString does it.
 bool toNumber(QStringView text, qint32 &out)
 {
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    if (ok)
-        out = value;
-    return ok;
+    qsizetype i = 0;
+    const bool negative = !text.isEmpty() && text[0] == QLatin1Char('-');
+    if (negative)
+        ++i;
+    if (i == text.size())
+        return false;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const ushort c = text[i].unicode();
+        if (c < '0' || c > '9') {
+            bool ok = false;
+            const int converted = text.toInt(&ok, 10);
+            if (ok)
+                out = converted;
+            return ok;
+        }
+        if (value <= qint64(1) << 32)
+            value = value * 10 + (c - '0');
+    }
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        return false;
+    out = qint32(value);
+    return true;
+}
+
+void appendDecimal(char *&p, qint64 value)
+{
+    if (value < 0) {
+        *p++ = '-';
+        value = -value;
+    }
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n > 0)
+        *p++ = digits[--n];
+}
+
+void appendText(char *&p, const char *text)
+{
+    while (*text)
+        *p++ = *text++;
+}
+
+// Appends InstructionRecord::listingLine() without the temporary strings
+// that cost most of the time on a long program; the tests hold the two
+// together.
+void appendListingLine(QString &out, const InstructionRecord &r)
+{
+    char buffer[128];
+    char *p = buffer;
+    appendText(p, ">func:");
+    appendDecimal(p, r.func);
+    appendText(p, " oper:");
+    const char *hex = "0123456789ABCDEF";
+    if (r.oper >= 16)
+        *p++ = hex[r.oper >> 4];
+    *p++ = hex[r.oper & 0xF];
+    appendText(p, " arg1:");
+    appendDecimal(p, r.arg1);
+    appendText(p, " arg3:");
+    appendDecimal(p, r.arg2);
+    appendText(p, " arg3:");
+    appendDecimal(p, r.arg3);
+    appendText(p, " arg4:");
+    appendDecimal(p, r.arg4);
+    out.append(QLatin1String(buffer, int(p - buffer)));
 }
 
 } // namespace
@@ -50,16 +119,49 @@ Compiler::Compiler(const QHash<QString, int> &statementPatterns, const CodeTable
         p.expression.optimize();
     m_blank.optimize();
 
-    // Dispatching on the first token is only sound for the language's own
-    // patterns; any other table is tried pattern by pattern.
-    m_dispatch = statementPatterns == makeStatementPatterns();
-    if (m_dispatch) {
+    // The shortcuts are only sound for the language's own patterns; any
+    // other table is tried pattern by pattern on every line.
+    m_standard = statementPatterns == makeStatementPatterns();
+    if (m_standard) {
         for (int i = 0; i < m_patterns.size(); ++i)
             m_patternForCode[m_patterns.at(i).code] = i;
     }
 }
 
-bool Compiler::isBlank(const QString &line) const
+Compiler::CodeList::CodeList(const CodeTable &table)
+{
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        rows.append({it.key(), it.value()});
+        const ushort first = it.key().isEmpty() ? 0 : it.key().at(0).unicode();
+        if (first < 128)
+            asciiFirst.set(first);
+        else
+            otherFirst = true;
+    }
+}
+
+bool Compiler::CodeList::find(QStringView key, qint32 &code) const
+{
+    const qsizetype size = key.size();
+    const ushort first = size == 0 ? 0 : key[0].unicode();
+    if (first < 128 ? !asciiFirst.test(first) : !otherFirst)
+        return false;
+    for (const Code &row : rows) {
+        if (row.key.size() != size)
+            continue;
+        const QChar *k = row.key.constData();
+        qsizetype i = 0;
+        while (i < size && k[i] == key[i])
+            ++i;
+        if (i == size) {
+            code = row.code;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Compiler::isBlank(QStringView line) const
 {
     bool unsure = false;
     for (const QChar ch : line) {
@@ -69,7 +171,7 @@ bool Compiler::isBlank(const QString &line) const
         if (!isPlainSpace(c))
             unsure = true;
     }
-    return !unsure || m_blank.match(line).hasMatch();
+    return !unsure || m_blank.match(line.toString()).hasMatch();
 }
 
 // Every pattern starts with optional whitespace and then either a keyword,
@@ -77,12 +179,12 @@ bool Compiler::isBlank(const QString &line) const
 // first token therefore admits at most one pattern. Whenever a character
 // might be whitespace in the Unicode sense (controls, anything outside
 // ASCII), all the patterns that could still apply are tried instead.
-quint32 Compiler::candidateCodes(const QString &line) const
+quint32 Compiler::candidateCodes(QStringView line) const
 {
-    if (!m_dispatch)
+    if (!m_standard)
         return AllCodes;
-    const QChar *p = line.constData();
-    const QChar *end = p + line.size();
+    const QChar *p = line.begin();
+    const QChar *end = line.end();
     while (p != end && isPlainSpace(p->unicode()))
         ++p;
     if (p == end)
@@ -90,7 +192,7 @@ quint32 Compiler::candidateCodes(const QString &line) const
     const ushort c = p->unicode();
     if (!isPrintable(c))
         return AllCodes;
-    const QStringView rest(p, end - p);
+    const QStringView rest(p, end);
     switch (c) {
     case 'n':
         return bit(Nop);
@@ -133,9 +235,15 @@ quint32 Compiler::candidateCodes(const QString &line) const
 CompileResult Compiler::compile(const QString &text) const
 {
     CompileResult result;
-    auto pane = [&result](const QString &line, int sourceLine) {
-        result.paneLines.append(line);
+    result.paneText.reserve(text.size() + text.size() / 4 + 64);
+    auto newPaneLine = [&result](int sourceLine) {
+        if (!result.paneSourceLines.isEmpty())
+            result.paneText.append(QLatin1Char('\n'));
         result.paneSourceLines.append(sourceLine);
+    };
+    auto pane = [&result, &newPaneLine](const QString &line, int sourceLine) {
+        newPaneLine(sourceLine);
+        result.paneText.append(line);
     };
     auto error = [&result, &pane](const QString &message, int sourceLine) {
         pane(message, sourceLine);
@@ -143,38 +251,61 @@ CompileResult Compiler::compile(const QString &text) const
     };
 
     pane(QStringLiteral("Компиляция:"), 0);
-    const QStringList lines = text.split(QLatin1Char('\n'));
     const QString errorPrefix = QStringLiteral("error: ");
     int errorCount = 0;
 
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString &line = lines.at(i);
+    // Lines are the parts between line feeds, empty ones included.
+    const QStringView all(text);
+    qsizetype lineStart = 0;
+    for (int i = 0; lineStart <= all.size(); ++i) {
+        // One pass finds the end of the line and what the line holds.
+        bool printable = false;   // a character that is never whitespace
+        bool plain = true;        // printable ASCII, spaces and tabs only
+        bool comment = false;     // "//" anywhere
+        qsizetype lineEnd = lineStart;
+        ushort previous = 0;
+        for (; lineEnd < all.size(); ++lineEnd) {
+            const ushort c = all[lineEnd].unicode();
+            if (c == '\n')
+                break;
+            if (isPrintable(c)) {
+                printable = true;
+                comment = comment || (c == '/' && previous == '/');
+            } else if (!isPlainSpace(c)) {
+                plain = false;
+            }
+            previous = c;
+        }
+        const QStringView line = all.mid(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + 1;
         const int sourceLine = i + 1;
-        if (isBlank(line) || line.contains(QLatin1String("//")))
+
+        const bool blank = !printable && (plain || isBlank(line));
+        if (blank || comment)
             continue;
 
         int code = -1;
-        QRegularExpressionMatch match;
-        const quint32 candidates = candidateCodes(line);
-        if (m_dispatch) {
-            for (int c = 0; c < StatementCount && code < 0; ++c) {
-                if (!(candidates & bit(c)) || m_patternForCode.at(c) < 0)
-                    continue;
-                match = m_patterns.at(m_patternForCode.at(c)).expression.match(line);
-                if (match.hasMatch())
-                    code = c;
-            }
+        StatementCaptures cap;
+        QString copy;  // what the regular-expression captures point into
+        if (m_standard && plain) {
+            code = scanStatement(line, cap);
         } else {
+            copy = line.toString();
+            const quint32 candidates = candidateCodes(line);
             for (const Pattern &pattern : m_patterns) {
-                match = pattern.expression.match(line);
+                if (pattern.code >= 0 && pattern.code < StatementCount && !(candidates & bit(pattern.code)))
+                    continue;
+                const QRegularExpressionMatch match = pattern.expression.match(copy);
                 if (match.hasMatch()) {
                     code = pattern.code;
+                    for (int n = 1; n < int(cap.size()) && n <= match.lastCapturedIndex(); ++n)
+                        cap[n] = match.capturedView(n);
                     break;
                 }
             }
         }
         if (code < 0) {
-            error(errorPrefix + line, sourceLine);
+            error(errorPrefix + line.toString(), sourceLine);
             ++errorCount;
             continue;
         }
@@ -182,20 +313,21 @@ CompileResult Compiler::compile(const QString &text) const
         InstructionRecord record;
         bool makesRecord = true;
         Stop stop = Stop::None;
-        auto number = [&match, &stop](int capture, qint32 &out) {
-            if (stop == Stop::None && !toNumber(match.capturedView(capture), out))
+        auto number = [&cap, &stop](int capture, qint32 &out) {
+            if (stop == Stop::None && !toNumber(cap[capture], out))
                 stop = Stop::BadNumber;
         };
         // The source or right-hand side: an operand by its code, else a number.
-        auto value = [this, &match, &record, &number](int capture) {
-            const QString text = match.captured(capture);
-            const auto it = m_operandCodes.constFind(text);
-            if (it != m_operandCodes.cend()) {
-                record.arg1 = it.value();
+        auto value = [this, &cap, &record, &number](int capture) {
+            if (m_operandCodes.find(cap[capture], record.arg1))
                 record.oper |= OperandFlag;
-            } else {
+            else
                 number(capture, record.arg1);
-            }
+        };
+        auto destination = [this, &cap, &record]() {
+            qint32 operand = 0;
+            m_operandCodes.find(cap[1], operand);
+            record.oper = quint8(operand);
         };
 
         switch (code) {
@@ -203,24 +335,22 @@ CompileResult Compiler::compile(const QString &text) const
             break;
         case Assign: case AddAssign: case SubAssign: case DivAssign: case MulAssign:
             record.func = quint8(code);
-            record.oper = quint8(m_operandCodes.value(match.captured(1)));
+            destination();
             value(2);
             break;
         case If: {
             record.func = quint8(code);
-            record.oper = quint8(m_operandCodes.value(match.captured(1)));
-            const auto cmp = m_comparisonCodes.constFind(match.captured(2));
-            if (cmp == m_comparisonCodes.cend()) {
+            destination();
+            if (!m_comparisonCodes.find(cap[2], record.arg2)) {
                 stop = Stop::BadOperator;
                 break;
             }
-            record.arg2 = cmp.value();
             value(3);
             qint32 target = 0;
             number(4, target);
             record.arg3 = qint16(target);
             target = 0;
-            if (match.capturedLength(6) > 0)
+            if (!cap[6].isEmpty())
                 number(6, target);
             record.arg4 = qint16(target);
             break;
@@ -235,7 +365,7 @@ CompileResult Compiler::compile(const QString &text) const
                 stop = Stop::MisplacedName;
                 break;
             }
-            result.programName = match.captured(1);
+            result.programName = cap[1].toString();
             result.nameSet = true;
             break;
         default:
@@ -249,13 +379,13 @@ CompileResult Compiler::compile(const QString &text) const
         case Stop::None:
             break;
         case Stop::BadNumber:
-            error(errorPrefix + line, sourceLine);
+            error(errorPrefix + line.toString(), sourceLine);
             return result;
         case Stop::BadOperator:
-            error(errorPrefix + line + QStringLiteral("operator"), sourceLine);
+            error(errorPrefix + line.toString() + QStringLiteral("operator"), sourceLine);
             return result;
         case Stop::MisplacedName:
-            error(errorPrefix + line + QStringLiteral(" должен быть в первой строке"), sourceLine);
+            error(errorPrefix + line.toString() + QStringLiteral(" должен быть в первой строке"), sourceLine);
             return result;
         }
 
@@ -263,9 +393,12 @@ CompileResult Compiler::compile(const QString &text) const
             result.records.append(record);
             result.recordSourceLines.append(sourceLine);
         }
-        pane(line, sourceLine);
-        if (makesRecord && (record.func & 1))
-            pane(record.listingLine(), sourceLine);
+        newPaneLine(sourceLine);
+        result.paneText.append(line.data(), int(line.size()));
+        if (makesRecord && (record.func & 1)) {
+            newPaneLine(sourceLine);
+            appendListingLine(result.paneText, record);
+        }
     }
 
     pane(QString(), 0);

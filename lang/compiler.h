@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include <bitset>
+
 #include "lang/compileresult.h"
 #include "lang/languagetables.h"
 
@@ -26,17 +28,35 @@ private:
         QRegularExpression expression;
         int code = 0;
     };
+    struct Code
+    {
+        QString key;
+        qint32 code = 0;
+    };
+    // A code table as a short list, with the first characters of its keys
+    // so that a number misses without comparing anything.
+    struct CodeList
+    {
+        QVector<Code> rows;
+        std::bitset<128> asciiFirst;
+        bool otherFirst = false;  // some key starts outside ASCII
+
+        explicit CodeList(const CodeTable &table);
+        bool find(QStringView key, qint32 &code) const;
+    };
 
     // Bit c set: the pattern of statement code c may match the line.
-    quint32 candidateCodes(const QString &line) const;
-    bool isBlank(const QString &line) const;
+    quint32 candidateCodes(QStringView line) const;
+    bool isBlank(QStringView line) const;
 
     QVector<Pattern> m_patterns;          // in code order
     QVector<int> m_patternForCode;        // code -> index in m_patterns, -1 if none
-    bool m_dispatch = false;              // the standard table: dispatch on the first token
+    // The language's own patterns: lines may be dispatched on their first
+    // token and plain ASCII lines read by the hand-written scanner.
+    bool m_standard = false;
     QRegularExpression m_blank;
-    CodeTable m_operandCodes;
-    CodeTable m_comparisonCodes;
+    CodeList m_operandCodes;
+    CodeList m_comparisonCodes;
 };
 
 #endif

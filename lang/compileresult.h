@@ -1,18 +1,21 @@
 #ifndef COMPILERESULT_H
 #define COMPILERESULT_H
 
+#include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include "lang/compileerror.h"
 #include "lang/instructionrecord.h"
 
-// Everything one compile run produces. The pane lines are the output pane's
-// text in order; paneSourceLines gives, per pane line, the 1-based source
-// line it came from (0 for the header, the empty line and "OK").
+// Everything one compile run produces.
 struct CompileResult
 {
-    QStringList paneLines;
+    // The output pane's text: its lines joined by line feeds (no line holds
+    // one), in one string because a long program has a million of them.
+    QString paneText;
+    // Per pane line, the 1-based source line it came from (0 for the
+    // header, the empty line and "OK").
     QVector<int> paneSourceLines;
 
     // After label resolution when the label pass ran; otherwise as far as
@@ -27,6 +30,8 @@ struct CompileResult
 
     bool failed = true;
     QVector<CompileError> errors;
+
+    QStringList paneLines() const { return paneText.split(QLatin1Char('\n')); }
 };
 
 #endif
