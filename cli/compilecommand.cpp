@@ -1,0 +1,47 @@
+#include "compilecommand.h"
+
+#include "cli/argumenterror.h"
+#include "cli/exitcode.h"
+#include "cli/outputstream.h"
+#include "cli/sourcefile.h"
+#include "lang/compiler.h"
+
+namespace {
+
+int runCompile(const QStringList &arguments)
+{
+    if (arguments.size() != 1 || arguments.first().startsWith(QLatin1String("--")))
+        return argumentError("compile", QStringLiteral("expects exactly one FILE"));
+    const QString path = arguments.first();
+
+    QString text;
+    QString error;
+    if (!readSourceFile(path, text, error)) {
+        OutputStream(stderr).writeLine(QStringLiteral("quillmar-cli compile: ") + error);
+        return ExitUsage;
+    }
+
+    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
+    const CompileResult result = compiler.compile(text);
+    OutputStream(stdout).writeLine(result.paneText);
+    OutputStream err(stderr);
+    for (const CompileError &e : result.errors)
+        err.writeLine(QStringLiteral("%1:%2: error: %3").arg(path).arg(e.line).arg(e.message));
+    return result.failed ? ExitFailure : ExitSuccess;
+}
+
+} // namespace
+
+CliCommand compileCommand()
+{
+    return {"compile", "compile a program and print the output pane",
+            "Usage: quillmar-cli compile FILE\n"
+            "\n"
+            "Compiles the program source FILE as the window's compile command does.\n"
+            "Standard output gets the output pane, one line each; standard error gets\n"
+            "one line per error, FILE:LINE: error: MESSAGE.\n"
+            "\n"
+            "Exit status: 0 when the compile ends in OK, 1 when it fails,\n"
+            "2 when FILE cannot be read or the arguments are wrong.\n",
+            runCompile};
+}

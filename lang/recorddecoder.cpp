@@ -1,0 +1,134 @@
+#include "recorddecoder.h"
+
+#include <QHash>
+
+#include "lang/statementcode.h"
+
+namespace {
+
+DecodedProgram failure(const QString &message)
+{
+    DecodedProgram out;
+    out.message = message;
+    return out;
+}
+
+// Checks that `target` names a label record: returns the first message that
+// applies, or an empty string.
+QString checkTarget(const QVector<InstructionRecord> &records, qint64 target,
+                    const char *outOfRange, const char *notLabel)
+{
+    // A negative target can never be an index; it is as wrong as one past
+    // the end.
+    if (target < 0 || target >= records.size())
+        return QString::fromUtf8(outOfRange);
+    if (records.at(int(target)).func != Label)
+        return QString::fromUtf8(notLabel);
+    return QString();
+}
+
+QString operatorText(int func)
+{
+    switch (func) {
+    case Assign: return QStringLiteral(" = ");
+    case AddAssign: return QStringLiteral(" += ");
+    case SubAssign: return QStringLiteral(" -= ");
+    case DivAssign: return QStringLiteral(" /= ");
+    case MulAssign: return QStringLiteral(" *= ");
+    default: return QString();
+    }
+}
+
+QString prefixText(int func)
+{
+    switch (func) {
+    case Jmp: return QStringLiteral("jmp #");
+    case DelayMs: return QStringLiteral("delay_ms ");
+    case DelayS: return QStringLiteral("delay_s ");
+    case Label: return QStringLiteral("#");
+    default: return QString();
+    }
+}
+
+} // namespace
+
+DecodedProgram decodeProgram(QVector<InstructionRecord> records, const QString &name,
+                             const CodeTable &operandCodes, const CodeTable &comparisonCodes)
+{
+    // Pass 1: a label number may occur only once.
+    QHash<qint32, int> labelIndex;
+    for (int i = 0; i < records.size(); ++i) {
+        const InstructionRecord &r = records.at(i);
+        if (r.func != Label)
+            continue;
+        if (labelIndex.contains(r.arg1))
+            return failure(QStringLiteral("error: повтор ссылки #%1").arg(r.arg1));
+        labelIndex.insert(r.arg1, i);
+    }
+
+    // Pass 2: every reference lands on a label record and becomes its
+    // number. Only the func and arg1 of target records are read, and those
+    // are never rewritten, so the order of rewriting does not matter.
+    for (InstructionRecord &r : records) {
+        if (r.func == If) {
+            QString message = checkTarget(records, r.arg3, "error: некорректная ссылка if",
+                                          "error: некорректная ссылка #");
+            if (!message.isEmpty())
+                return failure(message);
+            const qint32 thenLabel = records.at(r.arg3).arg1;
+            const qint16 elseTarget = r.arg4;
+            if (elseTarget > 0) {
+                message = checkTarget(records, elseTarget, "error: некорректная ссылка if-else",
+                                      "error: некорректная ссылка else #");
+                if (!message.isEmpty())
+                    return failure(message);
+                // Label 0 written as an else target means "no else": the
+                // branch could not be written back with the same meaning.
+                if (records.at(elseTarget).arg1 == 0)
+                    return failure(QStringLiteral("error: некорректная ссылка else #"));
+                r.arg4 = qint16(records.at(elseTarget).arg1);
+            }
+            r.arg3 = qint16(thenLabel);
+        } else if (r.func == Jmp) {
+            const QString message = checkTarget(records, r.arg1, "error: некорректная ссылка jmp",
+                                                "error: некорректная ссылка jmp #");
+            if (!message.isEmpty())
+                return failure(message);
+            r.arg1 = records.at(r.arg1).arg1;
+        }
+    }
+
+    // Pass 3: the text.
+    DecodedProgram out;
+    out.lines.reserve(records.size() + 2);
+    out.lines.append(QStringLiteral("prgName = \"") + name.trimmed() + QStringLiteral("\";"));
+    out.lines.append(QString());
+    for (const InstructionRecord &r : records) {
+        const QString operand = keyForCode(operandCodes, r.oper & 0x3F);
+        const QString value = (r.oper & 0xC0) ? keyForCode(operandCodes, r.arg1) : QString::number(r.arg1);
+        switch (r.func) {
+        case Nop:
+            out.lines.append(QStringLiteral("nop;"));
+            break;
+        case Assign: case AddAssign: case SubAssign: case DivAssign: case MulAssign:
+            out.lines.append(operand + operatorText(r.func) + value + QLatin1Char(';'));
+            break;
+        case If: {
+            QString line = QStringLiteral("if ") + operand + QLatin1Char(' ')
+                + keyForCode(comparisonCodes, r.arg2) + QLatin1Char(' ') + value
+                + QStringLiteral(" #%1").arg(r.arg3);
+            line += r.arg4 > 0 ? QStringLiteral(" else #%1;").arg(r.arg4) : QStringLiteral(";");
+            out.lines.append(line);
+            break;
+        }
+        case Jmp: case DelayMs: case DelayS: case Label:
+            out.lines.append(prefixText(r.func) + QString::number(r.arg1) + QLatin1Char(';'));
+            break;
+        default:
+            // No text form: dropping the record would change the program.
+            return failure(QStringLiteral("error: неизвестная команда %1").arg(int(r.func)));
+        }
+    }
+    out.ok = true;
+    return out;
+}
