@@ -2,8 +2,10 @@
 #include "ui_mainwindow.h"
 
 #include "app/dialogs.h"
+#include "app/doubleclickfilter.h"
 #include "app/portlist.h"
 #include "highlight/highlighter.h"
+#include "lang/compiler.h"
 #include "lang/sourcetext.h"
 
 #include <QAction>
@@ -15,6 +17,7 @@
 #include <QPalette>
 #include <QSaveFile>
 #include <QSpinBox>
+#include <QTextBlock>
 #include <QToolBar>
 
 // The icons live in this static library; nothing else would pull them in.
@@ -82,6 +85,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     // Before the first text arrives, so the default program is coloured.
     highlighter = new Highlighter(ui->textEdit->document());
+    compiler = std::make_unique<Compiler>(highlighter->statementPatterns(), operandCodes, comparisonCodes);
 
     fillPortList();
 
@@ -108,6 +112,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     writeAction->setEnabled(false);
     readAction->setEnabled(false);
+
+    auto *paneClicks = new DoubleClickFilter(ui->plainTextEdit->viewport());
+    connect(paneClicks, &DoubleClickFilter::doubleClicked, this, &MainWindow::showSourceLineOf);
 
     // Connected last: the default text above does not count as an edit.
     connect(ui->textEdit, &QTextEdit::textChanged, this, &MainWindow::TextChanges);
@@ -219,6 +226,29 @@ void MainWindow::setDialogs(Dialogs *replacement)
 
 void MainWindow::checkText()
 {
+    const CompileResult result = compiler->compile(ui->textEdit->toPlainText());
+    ui->plainTextEdit->setPlainText(result.paneText);
+    paneSourceLines = result.paneSourceLines;
+    program = result.records;
+    // A source without a name line keeps the name of an earlier compile.
+    if (result.nameSet)
+        programName = result.programName;
+    compileFailed = result.failed ? 1 : 0;
+}
+
+void MainWindow::showSourceLineOf(const QPoint &panePosition)
+{
+    const int paneLine = ui->plainTextEdit->cursorForPosition(panePosition).blockNumber();
+    const int sourceLine = paneSourceLines.value(paneLine, 0);
+    if (sourceLine < 1)
+        return;
+    const QTextBlock block = ui->textEdit->document()->findBlockByNumber(sourceLine - 1);
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(block);
+    ui->textEdit->setTextCursor(cursor);
+    ui->textEdit->ensureCursorVisible();
+    ui->textEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::SaveLineToDevice()
@@ -311,6 +341,7 @@ void MainWindow::NewFile()
     ui->textEdit->clear();
     ui->textEdit->setPlainText(defaultProgramText);
     ui->plainTextEdit->clear();
+    paneSourceLines.clear();
     program.clear();
 }
 

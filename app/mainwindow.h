@@ -17,6 +17,7 @@ class QLabel;
 class QSpinBox;
 class QToolBar;
 class Dialogs;
+class Compiler;
 class Highlighter;
 
 namespace Ui {
@@ -66,6 +67,7 @@ private:
     QString startDirectory() const;
     void rememberDirectory(const QString &path);
     void saveTo(const QString &target);
+    void showSourceLineOf(const QPoint &panePosition);
 
     Ui::MainWindow *ui;
     QLabel *portLabel = nullptr;
@@ -94,6 +96,11 @@ private:
     QString programName;
     Highlighter *highlighter = nullptr;
     qint32 compileFailed = 0;
+
+    std::unique_ptr<Compiler> compiler;
+    // For each line of the output pane the 1-based source line it came from
+    // (0: none); empty once the pane shows anything but a compile.
+    QVector<int> paneSourceLines;
 
     std::unique_ptr<Dialogs> standardDialogs;
     Dialogs *dialogs = nullptr;

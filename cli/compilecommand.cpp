@@ -8,6 +8,19 @@
 
 namespace {
 
+// The pane's "error: bad;" or "error jmp: ..." reads as "FILE:LINE: error: bad;"
+// or "FILE:LINE: error: jmp: ..." instead of naming the error twice.
+QString withoutErrorWord(const QString &message)
+{
+    static const QString word = QStringLiteral("error");
+    if (!message.startsWith(word))
+        return message;
+    QString rest = message.mid(word.size());
+    if (rest.startsWith(QLatin1String(": ")))
+        return rest.mid(2);
+    return rest.trimmed();
+}
+
 int runCompile(const QStringList &arguments)
 {
     if (arguments.size() != 1 || arguments.first().startsWith(QLatin1String("--")))
@@ -26,7 +39,7 @@ int runCompile(const QStringList &arguments)
     OutputStream(stdout).writeLine(result.paneText);
     OutputStream err(stderr);
     for (const CompileError &e : result.errors)
-        err.writeLine(QStringLiteral("%1:%2: error: %3").arg(path).arg(e.line).arg(e.message));
+        err.writeLine(QStringLiteral("%1:%2: error: %3").arg(path).arg(e.line).arg(withoutErrorWord(e.message)));
     return result.failed ? ExitFailure : ExitSuccess;
 }
 

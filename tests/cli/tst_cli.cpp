@@ -68,7 +68,7 @@ void TestCli::run_data()
         << QByteArray();
     QTest::newRow("compile fails") << QStringList{"compile", "@bad.prgx"} << QByteArray("Us == 5;\nnop;\n") << 1
                                    << QByteArray("Компиляция:\nerror: Us == 5;\nnop;\n\n")
-                                   << QByteArray(":1: error: error: Us == 5;\n");
+                                   << QByteArray(":1: error: Us == 5;\n");
     QTest::newRow("compile unreadable") << QStringList{"compile", "/nonexistent/x.prgx"} << QByteArray() << 2
                                         << QByteArray() << QByteArray("cannot read");
     QTest::newRow("compile without file") << QStringList{"compile"} << QByteArray() << 2 << QByteArray()
@@ -138,8 +138,8 @@ void TestCli::errorLinesNameFileAndLine()
     QByteArray out;
     QByteArray err;
     QCOMPARE(runCli({QStringLiteral("compile"), path}, out, err), 1);
-    const QByteArray expected = (path + ":4: error: error if-else: ссылка #1 указывает на первую строку программы\n"
-                                 + path + ":5: error: error jmp: ссылка #9 не найдена\n").toUtf8();
+    const QByteArray expected = (path + ":4: error: if-else: ссылка #1 указывает на первую строку программы\n"
+                                 + path + ":5: error: jmp: ссылка #9 не найдена\n").toUtf8();
     QCOMPARE(err, expected);
 }
 
