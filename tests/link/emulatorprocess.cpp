@@ -32,6 +32,13 @@ int EmulatorProcess::stop()
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }
 
+void EmulatorProcess::kill()
+{
+    m_port.close();
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
 int EmulatorProcess::requestCount() const
 {
     return m_stderr.count(" RX ");

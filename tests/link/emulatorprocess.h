@@ -19,6 +19,8 @@ public:
     QString portName() const { return m_portName; }
     // Stops the emulator (SIGTERM) and returns its exit code.
     int stop();
+    // Kills the emulator (SIGKILL), as a crash or power cut would.
+    void kill();
     // Frames the emulator received; valid after stop().
     int requestCount() const;
     QByteArray errorOutput() const { return m_stderr; }
