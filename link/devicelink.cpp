@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int PollChunk = 100;
-constexpr int WriteWaitMs = 300;
 constexpr int ReadAttempts = 2;
 constexpr int CommandAttempts = 3;
 
@@ -84,10 +83,13 @@ void DeviceLink::writeRaw(const QByteArray &bytes)
 {
     if (!portOpen())
         return;
-    // Both waits return at once when nothing is pending.
-    m_port->waitForBytesWritten(WriteWaitMs);
+    // Hand the bytes to the driver at once. waitForBytesWritten() is not
+    // used: once its bytes are out it goes on waiting for incoming data and
+    // would block the thread for its whole limit whenever no reply comes.
+    // Whatever the driver does not take now goes out from the event loop
+    // while the reply is awaited.
     m_port->write(bytes);
-    m_port->waitForBytesWritten(WriteWaitMs);
+    m_port->flush();
 }
 
 void DeviceLink::writeHexByte(quint8 byte)
