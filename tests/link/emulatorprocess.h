@@ -1,0 +1,35 @@
+#ifndef EMULATORPROCESS_H
+#define EMULATORPROCESS_H
+
+#include <QByteArray>
+#include <QProcess>
+#include <QSerialPort>
+#include <QStringList>
+
+// quillmar-device started for one test, with --trace so that the requests
+// it received can be counted, and a serial port opened on its terminal.
+class EmulatorProcess
+{
+public:
+    ~EmulatorProcess();
+
+    // Starts the emulator with args and opens the port; false on failure.
+    bool start(const QStringList &args = QStringList());
+    QSerialPort &port() { return m_port; }
+    QString portName() const { return m_portName; }
+    // Stops the emulator (SIGTERM) and returns its exit code.
+    int stop();
+    // Kills the emulator (SIGKILL), as a crash or power cut would.
+    void kill();
+    // Frames the emulator received; valid after stop().
+    int requestCount() const;
+    QByteArray errorOutput() const { return m_stderr; }
+
+private:
+    QProcess m_process;
+    QSerialPort m_port;
+    QString m_portName;
+    QByteArray m_stderr;
+};
+
+#endif
