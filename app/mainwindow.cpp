@@ -71,6 +71,7 @@ MainWindow::MainWindow(QWidget *parent)
     serialPort = new QSerialPort(this);
     serialPort->setObjectName(QStringLiteral("serialPort"));
     connect(serialPort, &QSerialPort::errorOccurred, this, &MainWindow::handlePortError);
+    deviceLink.setPort(serialPort);
 
     portLabel = toolBarLabel(tr("  Номер\n  порта"), 60, this);
     portComboBox = new QComboBox(this);

@@ -3,6 +3,7 @@
 
 #include "lang/instructionrecord.h"
 #include "lang/languagetables.h"
+#include "link/devicelink.h"
 
 #include <QMainWindow>
 #include <QSerialPort>
@@ -87,6 +88,7 @@ private:
     QAction *readAction = nullptr;
     QAction *aboutAction = nullptr;
     QSerialPort *serialPort = nullptr;
+    DeviceLink deviceLink;
     QToolBar *programToolBar = nullptr;
     std::unique_ptr<QSettings> settings;
     CodeTable operandCodes;
