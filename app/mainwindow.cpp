@@ -7,6 +7,8 @@
 #include "highlight/highlighter.h"
 #include "lang/compiler.h"
 #include "lang/sourcetext.h"
+#include "transfer/programdownload.h"
+#include "transfer/programupload.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -252,12 +254,68 @@ void MainWindow::showSourceLineOf(const QPoint &panePosition)
     ui->textEdit->setFocus(Qt::OtherFocusReason);
 }
 
+// Transfers
+
+TransferTarget MainWindow::transferTarget() const
+{
+    TransferTarget target;
+    target.address = quint8(slaveIdSpinBox->value());
+    target.cell = cellComboBox->currentIndex();
+    return target;
+}
+
+void MainWindow::startTransferPane()
+{
+    // From here the pane shows transfer lines, which come from no source line.
+    ui->plainTextEdit->clear();
+    paneSourceLines.clear();
+}
+
+void MainWindow::appendPaneLine(const QString &line)
+{
+    ui->plainTextEdit->appendPlainText(line);
+}
+
+void MainWindow::finishTransfer()
+{
+    transferRunning = false;
+    // Compile always comes back; write and read only while the port is
+    // still open (it may have been lost or closed during the transfer).
+    setTransferActionsEnabled(serialPort->isOpen());
+    compileAction->setEnabled(true);
+}
+
 void MainWindow::SaveLineToDevice()
 {
+    if (transferRunning)
+        return;
+    transferRunning = true;
+    setTransferActionsEnabled(false);
+    checkText();
+    if (compileFailed == 0) {
+        startTransferPane();
+        // program and programName are copied here: a NewFile or another
+        // edit while the upload waits for replies does not change what goes out.
+        uploadProgram(deviceLink, program, programName, transferTarget(),
+                      [this](const QString &line) { appendPaneLine(line); });
+    }
+    finishTransfer();
 }
 
 void MainWindow::ReadLineFromDevice()
 {
+    if (transferRunning)
+        return;
+    const TransferTarget target = transferTarget();
+    startTransferPane();
+    transferRunning = true;
+    setTransferActionsEnabled(false);
+    downloadProgram(
+        deviceLink, target, operandCodes, comparisonCodes,
+        [this](const QString &line) { appendPaneLine(line); },
+        // As plain text: a name such as "<b>" must not be taken for markup.
+        [this](const QStringList &lines) { ui->textEdit->setPlainText(lines.join(QLatin1Char('\n'))); });
+    finishTransfer();
 }
 
 void MainWindow::TextChanges()
@@ -307,8 +365,9 @@ void MainWindow::setConnected(bool connected)
     connectAction->setEnabled(!connected);
     disconnectAction->setEnabled(connected);
     portComboBox->setEnabled(!connected);
-    writeAction->setEnabled(connected);
-    readAction->setEnabled(connected);
+    // A port opened again during a transfer must not offer a second one.
+    writeAction->setEnabled(connected && !transferRunning);
+    readAction->setEnabled(connected && !transferRunning);
 }
 
 void MainWindow::handlePortError(QSerialPort::SerialPortError error)

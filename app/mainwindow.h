@@ -4,6 +4,7 @@
 #include "lang/instructionrecord.h"
 #include "lang/languagetables.h"
 #include "link/devicelink.h"
+#include "transfer/transfertarget.h"
 
 #include <QMainWindow>
 #include <QSerialPort>
@@ -69,6 +70,10 @@ private:
     void rememberDirectory(const QString &path);
     void saveTo(const QString &target);
     void showSourceLineOf(const QPoint &panePosition);
+    TransferTarget transferTarget() const;
+    void startTransferPane();
+    void appendPaneLine(const QString &line);
+    void finishTransfer();
 
     Ui::MainWindow *ui;
     QLabel *portLabel = nullptr;
@@ -103,6 +108,9 @@ private:
     // For each line of the output pane the 1-based source line it came from
     // (0: none); empty once the pane shows anything but a compile.
     QVector<int> paneSourceLines;
+    // An upload or download is under way (it spins the event loop, so the
+    // port may be closed and opened again meanwhile).
+    bool transferRunning = false;
 
     std::unique_ptr<Dialogs> standardDialogs;
     Dialogs *dialogs = nullptr;

@@ -2,7 +2,10 @@
 
 #include "cli/compilecommand.h"
 #include "cli/decodecommand.h"
+#include "cli/downloadcommand.h"
 #include "cli/dumpcommand.h"
+#include "cli/portscommand.h"
+#include "cli/uploadcommand.h"
 
 const QVector<CliCommand> &cliCommands()
 {
@@ -10,6 +13,9 @@ const QVector<CliCommand> &cliCommands()
         compileCommand(),
         dumpCommand(),
         decodeCommand(),
+        uploadCommand(),
+        downloadCommand(),
+        portsCommand(),
     };
     return commands;
 }

@@ -5,7 +5,7 @@ EmulatorProcess::~EmulatorProcess()
     stop();
 }
 
-bool EmulatorProcess::start(const QStringList &args)
+bool EmulatorProcess::start(const QStringList &args, bool openPort)
 {
     m_process.start(QStringLiteral(QUILLMAR_DEVICE), QStringList{QStringLiteral("--trace")} + args);
     if (!m_process.waitForStarted(5000))
@@ -16,7 +16,7 @@ bool EmulatorProcess::start(const QStringList &args)
     }
     m_portName = QString::fromLocal8Bit(m_process.readLine().trimmed());
     m_port.setPortName(m_portName);
-    return m_port.open(QIODevice::ReadWrite);
+    return !openPort || m_port.open(QIODevice::ReadWrite);
 }
 
 int EmulatorProcess::stop()

@@ -7,14 +7,16 @@
 #include <QStringList>
 
 // quillmar-device started for one test, with --trace so that the requests
-// it received can be counted, and a serial port opened on its terminal.
+// it received can be counted, and (unless asked not to) a serial port opened
+// on its terminal.
 class EmulatorProcess
 {
 public:
     ~EmulatorProcess();
 
-    // Starts the emulator with args and opens the port; false on failure.
-    bool start(const QStringList &args = QStringList());
+    // Starts the emulator with args and opens the port (when openPort; a
+    // window or another process may open it instead); false on failure.
+    bool start(const QStringList &args = QStringList(), bool openPort = true);
     QSerialPort &port() { return m_port; }
     QString portName() const { return m_portName; }
     // Stops the emulator (SIGTERM) and returns its exit code.
