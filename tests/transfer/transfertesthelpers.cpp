@@ -1,0 +1,61 @@
+#include "transfertesthelpers.h"
+
+#include <QFile>
+
+#include "emulator/devicememory.h"
+#include "lang/compiler.h"
+
+namespace TransferTest {
+
+const QString threeRecordSource =
+    QStringLiteral("prgName = \"Prg1\";\n#1;\nUs = 5;\njmp #1;\n");
+const QString exampleSource = QStringLiteral(
+    "prgName = \"Test\";\n\n#1;\nUs = 100;\nif Us < M1 #1 else #2;\ndelay_ms 500;\n#2;\njmp #1;");
+
+QStringList threeRecordDecoded()
+{
+    return {"prgName = \"Prg1\";", "", "#1;", "Us = 5;", "jmp #1;"};
+}
+
+QVector<InstructionRecord> compiled(const QString &source)
+{
+    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
+    const CompileResult result = compiler.compile(source);
+    return result.failed ? QVector<InstructionRecord>() : result.records;
+}
+
+QString countingSource(int n)
+{
+    QString source = QStringLiteral("prgName = \"Many\";\n");
+    for (int i = 0; i < n; ++i)
+        source += QStringLiteral("Us = %1;\n").arg(i);
+    return source;
+}
+
+bool writeCell(const QString &path, int cell, const QVector<InstructionRecord> &records,
+               const QByteArray &name)
+{
+    DeviceMemory memory;
+    for (int i = 0; i < records.size(); ++i)
+        memory.setRecord(cell, i, records.at(i).toImage());
+    memory.setCount(cell, records.size());
+    memory.setName(cell, name);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(memory.toBytes()) > 0;
+}
+
+StoredCell readCell(const QString &path, int cell)
+{
+    StoredCell stored;
+    QFile file(path);
+    DeviceMemory memory;
+    if (!file.open(QIODevice::ReadOnly) || !memory.fromBytes(file.readAll(), nullptr))
+        return stored;
+    stored.count = memory.count(cell);
+    stored.name = memory.name(cell);
+    for (int i = 0; i < stored.count; ++i)
+        stored.images.append(memory.record(cell, i));
+    return stored;
+}
+
+} // namespace TransferTest

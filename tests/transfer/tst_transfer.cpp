@@ -1,0 +1,314 @@
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "emulatorprocess.h"
+#include "lang/compiler.h"
+#include "link/devicelink.h"
+#include "link/frame.h"
+#include "transfer/programdownload.h"
+#include "transfer/programupload.h"
+#include "transfer/programverify.h"
+#include "transfertesthelpers.h"
+
+using namespace TransferTest;
+
+Q_DECLARE_METATYPE(QVector<InstructionRecord>)
+
+namespace {
+
+// A device whose cells claim 101 records, which the emulator (rightly)
+// never stores: it answers every read with the count byte 101.
+class OverfullDevice
+{
+public:
+    ~OverfullDevice()
+    {
+        delete m_notifier;
+        ::close(m_master);
+        ::close(m_slave);
+    }
+    QString start()
+    {
+        char name[128] = {};
+        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+            return QString();
+        termios tio = {};
+        ::tcgetattr(m_slave, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(m_slave, TCSANOW, &tio);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read);
+        QObject::connect(m_notifier, &QSocketNotifier::activated, [this] { answer(); });
+        return QString::fromLocal8Bit(name);
+    }
+    int requests = 0;
+
+private:
+    void answer()
+    {
+        char chunk[256];
+        const ssize_t n = ::read(m_master, chunk, sizeof chunk);
+        m_pending.append(chunk, int(qMax<ssize_t>(n, 0)));
+        int end;
+        while ((end = m_pending.indexOf('\r')) >= 0) {
+            QByteArray request;
+            decodeReply(FrameSettings(), m_pending.left(end + 1), request);
+            m_pending.remove(0, end + 1);
+            ++requests;
+            QByteArray reply;
+            reply.append(char(0xC8)).append(request.at(0)).append(request.at(2)).append(char(2));
+            reply.append(char(101));
+            const quint16 crc = crc16(reply);
+            reply.append(char(crc >> 8)).append(char(crc & 0xFF));
+            const QByteArray frame = '#' + reply.toHex().toUpper() + '\r';
+            [[maybe_unused]] const ssize_t written = ::write(m_master, frame.constData(), size_t(frame.size()));
+        }
+    }
+    int m_master = -1;
+    int m_slave = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    QByteArray m_pending;
+};
+
+} // namespace
+
+// The transfers themselves, against the emulated device on a pseudo-terminal.
+class TestTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void upload_data();
+    void upload();
+    void download_data();
+    void download();
+    void overfullCellIsRefused();
+    void changedTargetGoesToTheNewCell();
+    void verify_data();
+    void verify();
+
+private:
+    bool startDevice(EmulatorProcess &device, const QStringList &faults = QStringList());
+    QStringList lines;
+    PaneLine collect = [this](const QString &line) { lines.append(line); };
+    DeviceLink link;
+    QTemporaryDir dir;
+    QString state;
+};
+
+void TestTransfer::init()
+{
+    lines.clear();
+    link.setTraceDevice(nullptr);
+    state = dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".state");
+    QFile::remove(state);
+}
+
+bool TestTransfer::startDevice(EmulatorProcess &device, const QStringList &faults)
+{
+    QStringList args{"--state", state};
+    for (const QString &fault : faults)
+        args << "--fault" << fault;
+    if (!device.start(args))
+        return false;
+    link.setPort(&device.port());
+    return true;
+}
+
+void TestTransfer::upload_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("requests");
+
+    const QString head = QStringLiteral("Запись данных в устройство");
+    const QStringList sent{head, "Строка 0 записана", "Строка 1 записана", "Строка 2 записана"};
+    QTest::newRow("three records") << threeRecordSource << QStringList()
+        << sent + QStringList{"Size записан", "PrgName \"Prg1\" записан\n", "Данные успешно записаны"}
+        << int(UploadResult::Stored) << 5;
+    QTest::newRow("no records") << "prgName = \"Prg1\";\n// nothing\n" << QStringList()
+        << QStringList{head, "Нет данных для записи"} << int(UploadResult::NothingToSend) << 0;
+    QTest::newRow("record 1 refused") << threeRecordSource << QStringList{"nak:2"}
+        << QStringList{head, "Строка 0 записана", "Ошибка записи"} << int(UploadResult::RecordFailed) << 2;
+    QTest::newRow("count refused") << threeRecordSource << QStringList{"nak:4"}
+        << sent + QStringList{"Ошибка записи size"} << int(UploadResult::SizeFailed) << 4;
+    QTest::newRow("name refused") << threeRecordSource << QStringList{"nak:5"}
+        << sent + QStringList{"Size записан", "Ошибка записи prgName"} << int(UploadResult::NameFailed) << 5;
+    QTest::newRow("record 0 lost, sent again") << threeRecordSource << QStringList{"drop:1"}
+        << sent + QStringList{"Size записан", "PrgName \"Prg1\" записан\n", "Данные успешно записаны"}
+        << int(UploadResult::Stored) << 6;
+    QTest::newRow("100 records") << countingSource(100) << QStringList() << QStringList()
+        << int(UploadResult::Stored) << 102;
+    QTest::newRow("101 records") << countingSource(101) << QStringList()
+        << QStringList{head, "Ошибка: программа длиннее 100 строк"} << int(UploadResult::TooLong) << 0;
+    QTest::newRow("Cyrillic name") << "prgName = \"Пр1\";\nnop;\n" << QStringList()
+        << QStringList{head, "Ошибка: имя программы должно состоять из латинских символов"}
+        << int(UploadResult::NameNotLatin1) << 0;
+    QTest::newRow("Cyrillic name, 101 records") << countingSource(101).replace("Many", "Мн") << QStringList()
+        << QStringList{head, "Ошибка: программа длиннее 100 строк"} << int(UploadResult::TooLong) << 0;
+}
+
+void TestTransfer::upload()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, faults);
+    QFETCH(QStringList, expected);
+    EmulatorProcess device;
+    QVERIFY(startDevice(device, faults));
+
+    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
+    const CompileResult program = compiler.compile(source);
+    QVERIFY(!program.failed);
+    const int result = int(uploadProgram(link, program.records, program.programName, {0, 2}, collect));
+    QTEST(result, "result");
+    if (!expected.isEmpty())
+        QCOMPARE(lines, expected);
+    device.stop();
+    QTEST(device.requestCount(), "requests");
+    if (result == int(UploadResult::Stored)) {
+        const StoredCell cell = readCell(state, 2);
+        QCOMPARE(cell.count, program.records.size());
+        QCOMPARE(cell.images.last(), program.records.last().toImage());
+        QCOMPARE(lines.filter(QRegularExpression("^Строка \\d+ записана$")).size(), program.records.size());
+    }
+}
+
+void TestTransfer::download_data()
+{
+    QTest::addColumn<QVector<InstructionRecord>>("stored");
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QStringList>("expected");  // the pane lines after the first
+    QTest::addColumn<QStringList>("source");    // delivered on success only
+    QTest::addColumn<int>("requests");
+
+    const QVector<InstructionRecord> three = compiled(threeRecordSource);
+    const QStringList read{"Всего строк 3", "prgName = \"Prg1 \"", "Строка 0 считана", "Строка 1 считана",
+                           "Строка 2 считана"};
+    const QString done = QStringLiteral("Данные успешно считаны и декодированы");
+    QTest::newRow("three records") << three << QStringList() << read + QStringList{done} << threeRecordDecoded() << 5;
+    QTest::newRow("count read again") << three << QStringList{"badcrc:1"} << read + QStringList{done}
+                                      << threeRecordDecoded() << 6;
+    QTest::newRow("count fails") << three << QStringList{"badcrc:1", "short:2"}
+                                 << QStringList{"error: ошибка чтения size"} << QStringList() << 2;
+    QTest::newRow("name fails") << three << QStringList{"lowercase:2", "wrongaddr:3"}
+                                << QStringList{"Всего строк 3", "error: ошибка чтения prgName"} << QStringList() << 3;
+    QTest::newRow("line 2 fails") << three << QStringList{"nak:5", "badcrc:6"}
+                                  << read.mid(0, 4) + QStringList{"error: ошибка чтения строки"} << QStringList() << 6;
+    QTest::newRow("empty cell") << QVector<InstructionRecord>() << QStringList()
+                                << QStringList{"Нет записей для чтения"} << QStringList() << 1;
+
+    QStringList hundred{"Всего строк 100", "prgName = \"Many \""};
+    QStringList hundredSource{"prgName = \"Many\";", ""};
+    for (int j = 0; j < 100; ++j) {
+        hundred << QStringLiteral("Строка %1 считана").arg(j);
+        hundredSource << QStringLiteral("Us = %1;").arg(j);
+    }
+    QTest::newRow("100 records") << compiled(countingSource(100)) << QStringList() << hundred + QStringList{done}
+                                 << hundredSource << 102;
+
+    InstructionRecord label;
+    label.func = 10;
+    label.arg1 = 7;
+    QTest::newRow("repeated label") << QVector<InstructionRecord>{label, InstructionRecord(), label}
+                                    << QStringList() << read + QStringList{"error: повтор ссылки #7"}
+                                    << QStringList() << 5;
+}
+
+void TestTransfer::download()
+{
+    QFETCH(QVector<InstructionRecord>, stored);
+    QFETCH(QStringList, faults);
+    QFETCH(QStringList, expected);
+    QVERIFY(writeCell(state, 3, stored, stored.size() == 100 ? "Many " : "Prg1 "));
+    EmulatorProcess device;
+    QVERIFY(startDevice(device, faults));
+
+    QStringList source;
+    const DownloadResult result = downloadProgram(link, {0, 3}, makeOperandCodes(), makeComparisonCodes(), collect,
+                                                  [&source](const QStringList &decoded) { source = decoded; });
+    QCOMPARE(lines, QStringList{"Чтение данных из устройства"} + expected);
+    QTEST(source, "source");
+    QCOMPARE(result == DownloadResult::Decoded, !source.isEmpty());
+    device.stop();
+    QTEST(device.requestCount(), "requests");
+}
+
+void TestTransfer::overfullCellIsRefused()
+{
+    OverfullDevice device;
+    QSerialPort port(device.start());
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    link.setPort(&port);
+    QStringList source;
+    QCOMPARE(downloadProgram(link, {0, 0}, makeOperandCodes(), makeComparisonCodes(), collect,
+                             [&source](const QStringList &decoded) { source = decoded; }),
+             DownloadResult::BadCount);
+    QCOMPARE(lines, (QStringList{"Чтение данных из устройства", "error: некорректное кол-во строк"}));
+    QVERIFY(source.isEmpty());
+    QCOMPARE(device.requests, 1);
+}
+
+void TestTransfer::changedTargetGoesToTheNewCell()
+{
+    EmulatorProcess device;
+    QVERIFY(device.start({"--state", state, "--address", "9"}));
+    link.setPort(&device.port());
+    const QVector<InstructionRecord> first = compiled(threeRecordSource);
+    const QVector<InstructionRecord> second = compiled(countingSource(2));
+    QCOMPARE(uploadProgram(link, first, "Prg1", {9, 1}, collect), UploadResult::Stored);
+    QCOMPARE(uploadProgram(link, second, "Two", {9, 3}, collect), UploadResult::Stored);
+    // Another address: nobody answers.
+    QCOMPARE(uploadProgram(link, second, "Two", {8, 0}, collect), UploadResult::RecordFailed);
+    device.stop();
+
+    QCOMPARE(readCell(state, 1).count, 3);
+    QCOMPARE(readCell(state, 1).name, QByteArray("Prg1 "));
+    QCOMPARE(readCell(state, 1).images.at(2), first.at(2).toImage());
+    QCOMPARE(readCell(state, 3).count, 2);
+    QCOMPARE(readCell(state, 3).name, QByteArray("Two  "));
+    QCOMPARE(readCell(state, 0).count, 0);
+    QCOMPARE(readCell(state, 2).count, 0);
+}
+
+void TestTransfer::verify_data()
+{
+    QTest::addColumn<QString>("storedName");
+    QTest::addColumn<int>("changedRecord");  // -1: none
+    QTest::addColumn<int>("extraRecords");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("same") << "Prg1 " << -1 << 0 << QStringList{"Проверка пройдена"};
+    QTest::newRow("name") << "Prg2 " << -1 << 0 << QStringList{"Проверка: имя \"Prg2 \" вместо \"Prg1 \""};
+    QTest::newRow("record 1") << "Prg1 " << 1 << 0 << QStringList{"Проверка: строка 1 отличается"};
+    QTest::newRow("count") << "Prg1 " << -1 << 1 << QStringList{"Проверка: кол-во строк 4 вместо 3"};
+}
+
+void TestTransfer::verify()
+{
+    QFETCH(QString, storedName);
+    QFETCH(int, changedRecord);
+    QFETCH(int, extraRecords);
+    const QVector<InstructionRecord> sent = compiled(threeRecordSource);
+    QVector<InstructionRecord> stored = sent;
+    if (changedRecord >= 0)
+        stored[changedRecord].arg1 += 1;
+    stored.append(QVector<InstructionRecord>(extraRecords));
+    QVERIFY(writeCell(state, 0, stored, storedName.toLatin1()));
+    EmulatorProcess device;
+    QVERIFY(startDevice(device));
+    QCOMPARE(verifyProgram(link, sent, "Prg1", {0, 0}, collect), changedRecord < 0 && extraRecords == 0
+                                                                       && storedName == "Prg1 ");
+    QTEST(lines, "expected");
+}
+
+QTEST_MAIN(TestTransfer)
+#include "tst_transfer.moc"
