@@ -103,7 +103,7 @@ void TestCli::run_data()
                                << QByteArray();
     QTest::newRow("command help") << QStringList{"decode", "--help"} << QByteArray() << 0
                                   << QByteArray("Usage: quillmar-cli decode HEXFILE") << QByteArray();
-    QTest::newRow("unknown command") << QStringList{"upload"} << QByteArray() << 2 << QByteArray()
+    QTest::newRow("unknown command") << QStringList{"flash"} << QByteArray() << 2 << QByteArray()
                                      << QByteArray("unknown command");
 }
 
