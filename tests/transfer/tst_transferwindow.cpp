@@ -5,6 +5,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -27,6 +28,7 @@ private slots:
     void init();
     void cleanup();
     void uploadThenDownload();
+    void defaultProgramOnTheDeviceListedFirst();
     void workedExampleComesBack();
     void compileErrorSendsNothing();
     void failureEnablesActionsAgain_data();
@@ -35,6 +37,7 @@ private slots:
     void killedDeviceEndsUploadAndDisconnects();
     void cellAndAddressAreReadPerTransfer();
     void reconnectDuringTransferOffersNoSecondOne();
+    void transferPaneLeadsToNoSourceLine();
 
 private:
     bool connectTo(EmulatorProcess &device, const QStringList &extra = QStringList());
@@ -106,6 +109,27 @@ void TestTransferWindow::uploadThenDownload()
     QCOMPARE(editor()->toPlainText(), threeRecordDecoded().join('\n'));
     QCOMPARE(editor()->document()->blockCount(), 5);
     QVERIFY(action("saveFileAction")->isEnabled());
+    QCOMPARE(actionStates(), "0111");
+}
+
+void TestTransferWindow::defaultProgramOnTheDeviceListedFirst()
+{
+    // As scripts/run.sh starts it: the emulator's terminal listed first.
+    EmulatorProcess device;
+    QVERIFY(device.start({"--state", state}, false));
+    qputenv("QUILLMAR_PORTS", device.portName().toLocal8Bit());
+    window = std::make_unique<MainWindow>();
+    qunsetenv("QUILLMAR_PORTS");
+    window->setDialogs(&dialogs);
+    action("connectAction")->trigger();
+    QCOMPARE(actionStates(), "0111");
+
+    // The default program has a name but no records: nothing to send.
+    action("writeAction")->trigger();
+    QCOMPARE(pane(), QStringLiteral("Запись данных в устройство\nНет данных для записи"));
+    action("readAction")->trigger();
+    QCOMPARE(pane(), QStringLiteral("Чтение данных из устройства\nНет записей для чтения"));
+    QCOMPARE(editor()->toPlainText(), QStringLiteral("prgName = \"Prg1\";\n"));
     QCOMPARE(actionStates(), "0111");
 }
 
@@ -235,6 +259,25 @@ void TestTransferWindow::reconnectDuringTransferOffersNoSecondOne()
     action("writeAction")->trigger();
     QCOMPARE(statesAfterReconnect, "0000");
     QCOMPARE(actionStates(), "0111");
+}
+
+void TestTransferWindow::transferPaneLeadsToNoSourceLine()
+{
+    EmulatorProcess device;
+    QVERIFY(connectTo(device));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    editor()->setPlainText("\n\nUs = 5;\n");
+    action("compileAction")->trigger();  // pane line 1 came from source line 3
+    action("readAction")->trigger();
+    editor()->setTextCursor(QTextCursor(editor()->document()));
+
+    auto *paneEdit = window->findChild<QPlainTextEdit *>("plainTextEdit");
+    const QTextCursor line1(paneEdit->document()->findBlockByNumber(1));
+    QCOMPARE(line1.block().text(), QStringLiteral("Нет записей для чтения"));
+    QTest::mouseDClick(paneEdit->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       paneEdit->cursorRect(line1).center() + QPoint(2, 0));
+    QCOMPARE(editor()->textCursor().blockNumber(), 0);
 }
 
 QTEST_MAIN(TestTransferWindow)
