@@ -23,17 +23,14 @@ public:
         shown.append(QStringLiteral("save|%1|%2|%3").arg(caption, dir, filter));
         return fileName;
     }
-    void warning(QWidget *, const QString &title, const QString &text) override
+    void warning(QWidget *, const QString &title, const QString &text) override { note("warning", title, text); }
+    void critical(QWidget *, const QString &title, const QString &text) override { note("critical", title, text); }
+    void about(QWidget *, const QString &title, const QString &text) override { note("about", title, text); }
+
+private:
+    void note(const char *kind, const QString &title, const QString &text)
     {
-        shown.append(QStringLiteral("warning|%1|%2").arg(title, text));
-    }
-    void critical(QWidget *, const QString &title, const QString &text) override
-    {
-        shown.append(QStringLiteral("critical|%1|%2").arg(title, text));
-    }
-    void about(QWidget *, const QString &title, const QString &text) override
-    {
-        shown.append(QStringLiteral("about|%1|%2").arg(title, text));
+        shown.append(QStringLiteral("%1|%2|%3").arg(QLatin1String(kind), title, text));
     }
 };
 

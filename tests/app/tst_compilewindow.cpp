@@ -18,10 +18,8 @@ class TestCompileWindow : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init();
-    void paneShowsTheCompile();
     void doubleClickJumpsToSource_data();
     void doubleClickJumpsToSource();
-    void newFileForgetsTheSourceLines();
 
 private:
     QTextEdit *editor() const { return window->findChild<QTextEdit *>(QStringLiteral("textEdit")); }
@@ -40,22 +38,11 @@ void TestCompileWindow::init()
 
 void TestCompileWindow::doubleClickPaneLine(int line)
 {
-    QTextBlock block = pane()->document()->findBlockByNumber(line);
-    QVERIFY(block.isValid());
-    QTextCursor cursor(block);
+    QTextCursor cursor(pane()->document()->findBlockByNumber(line));
     pane()->setTextCursor(cursor);
     pane()->ensureCursorVisible();
-    const QPoint at = pane()->cursorRect(cursor).center() + QPoint(2, 0);
-    QTest::mouseDClick(pane()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-}
-
-void TestCompileWindow::paneShowsTheCompile()
-{
-    editor()->setPlainText(QStringLiteral("prgName = \"T\";\nUs = 5;\nbad;\n"));
-    window->findChild<QAction *>(QStringLiteral("compileAction"))->trigger();
-    QCOMPARE(pane()->toPlainText(), QStringLiteral("Компиляция:\nprgName = \"T\";\nUs = 5;\n"
-                                                   ">func:1 oper:0 arg1:5 arg3:0 arg3:0 arg4:0\n"
-                                                   "error: bad;\n"));
+    QTest::mouseDClick(pane()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       pane()->cursorRect(cursor).center() + QPoint(2, 0));
 }
 
 void TestCompileWindow::doubleClickJumpsToSource_data()
@@ -86,8 +73,7 @@ void TestCompileWindow::doubleClickJumpsToSource()
     window->checkText();
     const QString before = pane()->toPlainText();
 
-    QTextCursor start(editor()->document());
-    editor()->setTextCursor(start);
+    editor()->setTextCursor(QTextCursor(editor()->document()));
     editor()->clearFocus();
     doubleClickPaneLine(paneLine);
 
@@ -99,17 +85,6 @@ void TestCompileWindow::doubleClickJumpsToSource()
         QCOMPARE(editor()->textCursor().positionInBlock(), 0);
         QTRY_VERIFY(editor()->hasFocus());
     }
-}
-
-void TestCompileWindow::newFileForgetsTheSourceLines()
-{
-    editor()->setPlainText(QStringLiteral("bad;\n"));
-    window->checkText();
-    window->NewFile();
-    pane()->setPlainText(QStringLiteral("a\nb\n"));
-    editor()->setTextCursor(QTextCursor(editor()->document()));
-    doubleClickPaneLine(1);
-    QCOMPARE(editor()->textCursor().position(), 0);
 }
 
 QTEST_MAIN(TestCompileWindow)

@@ -1,5 +1,4 @@
 #include "highlight/highlighter.h"
-#include "lang/languagetables.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -14,14 +13,13 @@ static QChar letterFor(const QTextCharFormat &format)
     if (!format.hasProperty(QTextFormat::ForegroundBrush))
         return QLatin1Char('.');
     const QColor colour = format.foreground().color();
-    if (colour == QColor(Qt::blue))
-        return format.fontWeight() == QFont::Bold ? QLatin1Char('B') : QLatin1Char('b');
-    if (colour == QColor(Qt::magenta))
-        return QLatin1Char('m');
-    if (colour == QColor(Qt::darkGreen))
-        return QLatin1Char('g');
-    if (colour == QColor(Qt::red))
-        return QLatin1Char('r');
+    const bool bold = format.fontWeight() == QFont::Bold;
+    const QVector<QPair<QColor, char>> letters = {
+        {Qt::blue, bold ? 'B' : 'b'}, {Qt::magenta, 'm'}, {Qt::darkGreen, 'g'}, {Qt::red, 'r'}};
+    for (const auto &letter : letters) {
+        if (colour == letter.first)
+            return QLatin1Char(letter.second);
+    }
     return QLatin1Char('?');
 }
 
@@ -47,7 +45,6 @@ class TestHighlighter : public QObject
 private slots:
     void colours_data();
     void colours();
-    void ownsTheStatementPatterns();
 };
 
 void TestHighlighter::colours_data()
@@ -59,7 +56,6 @@ void TestHighlighter::colours_data()
     QTest::newRow("without semicolon") << "Us = 100" << QStringList{"........"};
     QTest::newRow("statement and comment") << "Us = 100; // set"
                                            << QStringList{"..........gggggg"};
-    QTest::newRow("if with else") << "if M1 >= 5 #3 else #4;" << QStringList{QString(22, 'b')};
     QTest::newRow("label") << "#12;" << QStringList{"mmmm"};
     QTest::newRow("program name") << "prgName = \"Prg1\";" << QStringList{QString(17, 'B')};
     QTest::newRow("Cyrillic program name") << "prgName = \"Пр1\";" << QStringList{QString(16, 'B')};
@@ -73,8 +69,6 @@ void TestHighlighter::colours_data()
                                                       << QStringList{"gggggrrrr", "rrrrrrr", "rr"};
     QTest::newRow("line comment inside block comment") << "/* a // b */ c"
                                                        << QStringList{"rrrrrrrrrrrrgg"};
-    QTest::newRow("two block comments on one line") << "/*a*/ Us /*b*/"
-                                                    << QStringList{"rrrrr....rrrrr"};
 }
 
 void TestHighlighter::colours()
@@ -89,13 +83,6 @@ void TestHighlighter::colours()
     QCoreApplication::processEvents();
     editor.setPlainText(text);
     QCOMPARE(colourLines(document), expected);
-}
-
-void TestHighlighter::ownsTheStatementPatterns()
-{
-    QTextDocument document;
-    Highlighter highlighter(&document);
-    QCOMPARE(highlighter.statementPatterns(), makeStatementPatterns());
 }
 
 QTEST_MAIN(TestHighlighter)

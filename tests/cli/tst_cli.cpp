@@ -2,47 +2,71 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Runs the built quillmar-cli and checks what it prints and how it exits.
+#include "emulatorprocess.h"
+
+#include <memory>
+
+namespace {
+
+const QByteArray example = "prgName = \"Test\";\n\n#1;\nUs = 100;\nif Us < M1 #1 else #2;\ndelay_ms 500;\n#2;\njmp #1;";
+const QByteArray paneOfExample = "Запись данных в устройство\nСтрока 0 записана\nСтрока 1 записана\n"
+                                 "Строка 2 записана\nСтрока 3 записана\nСтрока 4 записана\nСтрока 5 записана\n"
+                                 "Size записан\nPrgName \"Test\" записан\n\nДанные успешно записаны\n";
+
+// "...tail" matches an output ending in tail, "head..." one starting with
+// head, "...part..." one containing part; anything else the whole output.
+bool matches(const QByteArray &got, const QByteArray &want)
+{
+    const bool anyStart = want.startsWith("..."), anyEnd = want.size() > 3 && want.endsWith("...");
+    const QByteArray core = want.mid(anyStart ? 3 : 0, want.size() - (anyStart ? 3 : 0) - (anyEnd ? 3 : 0));
+    if (anyStart && anyEnd)
+        return got.contains(core);
+    return anyStart ? got.endsWith(core) : anyEnd ? got.startsWith(core) : got == core;
+}
+
+} // namespace
+
+// Runs the built quillmar-cli, alone or against the emulated device, and
+// checks what it prints and how it exits.
 class TestCli : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
     void run_data();
     void run();
-    void errorLinesNameFileAndLine();
+    void uploadVerifyDownload();
+    void linesAppearAsTheyHappen();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
+    void start(QProcess &process, const QStringList &arguments);
     int runCli(const QStringList &arguments, QByteArray &out, QByteArray &err);
 
     QTemporaryDir m_dir;
 };
 
-void TestCli::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
-
 QString TestCli::write(const QString &name, const QByteArray &bytes)
 {
     QFile file(m_dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    file.write(bytes);
-    return file.fileName();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName() : QString();
 }
 
-int TestCli::runCli(const QStringList &arguments, QByteArray &out, QByteArray &err)
+void TestCli::start(QProcess &process, const QStringList &arguments)
 {
-    QProcess process;
     // A locale that cannot show Cyrillic must not change a byte of output.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QUILLMAR_CLI), arguments);
+}
+
+int TestCli::runCli(const QStringList &arguments, QByteArray &out, QByteArray &err)
+{
+    QProcess process;
+    start(process, arguments);
     if (!process.waitForFinished(60000))
         return -1;
     out = process.readAllStandardOutput();
@@ -52,95 +76,158 @@ int TestCli::runCli(const QStringList &arguments, QByteArray &out, QByteArray &e
 
 void TestCli::run_data()
 {
-    QTest::addColumn<QStringList>("arguments");   // "@name" is a file written from `input`
+    QTest::addColumn<QStringList>("arguments"); // "@port": the emulator's terminal; "@x": file x, from input
     QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("faults");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("out");
-    QTest::addColumn<QByteArray>("err");           // checked to contain this; empty: stderr empty
+    QTest::addColumn<QByteArray>("out");        // see matches(); "%f" stands for the file's path
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<int>("requests");
 
-    const QByteArray example = "prgName = \"Test\";\r\n#1;\rUs = 100;\nif Us < M1 #1 else #2;\n"
-                               "delay_ms 500;\n#2;\njmp #1;\n";
-    QTest::newRow("compile ok, CR LF and CR are line breaks")
-        << QStringList{"compile", "@p.prgx"} << example << 0
+    const QStringList none;
+    const QByteArray crlf = "prgName = \"Test\";\r\n#1;\rUs = 100;\nif Us < M1 #1 else #2;\ndelay_ms 500;\n#2;\njmp #1;\n";
+    QTest::newRow("compile ok, CR LF and CR are line breaks") << QStringList{"compile", "@p.prgx"} << crlf << none << 0
         << QByteArray("Компиляция:\nprgName = \"Test\";\n#1;\nUs = 100;\n>func:1 oper:0 arg1:100 arg3:0 arg3:0 arg4:0\n"
                       "if Us < M1 #1 else #2;\ndelay_ms 500;\n#2;\njmp #1;\n>func:3 oper:0 arg1:1 arg3:0 arg3:0 arg4:0\n"
-                      "\nOK: 6/100\n")
-        << QByteArray();
-    QTest::newRow("compile fails") << QStringList{"compile", "@bad.prgx"} << QByteArray("Us == 5;\nnop;\n") << 1
-                                   << QByteArray("Компиляция:\nerror: Us == 5;\nnop;\n\n")
-                                   << QByteArray(":1: error: Us == 5;\n");
-    QTest::newRow("compile unreadable") << QStringList{"compile", "/nonexistent/x.prgx"} << QByteArray() << 2
-                                        << QByteArray() << QByteArray("cannot read");
-    QTest::newRow("compile without file") << QStringList{"compile"} << QByteArray() << 2 << QByteArray()
-                                          << QByteArray("expects exactly one FILE");
-    QTest::newRow("dump") << QStringList{"dump", "@d.prgx"} << example << 0
-                          << QByteArray("0A00010000000000000000000000\n0100640000000000000000000000\n"
-                                        "0280060000000200000000000400\n0400F40100000000000000000000\n"
-                                        "0A00020000000000000000000000\n0300000000000000000000000000\n")
-                          << QByteArray();
-    QTest::newRow("dump of a failing program") << QStringList{"dump", "@df.prgx"} << QByteArray("jmp #4;")
-                                               << 1 << QByteArray()
-                                               << QByteArray("\nerror jmp: ссылка #4 не найдена\n");
+                      "\nOK: 6/100\n") << QByteArray() << 0;
+    QTest::newRow("compile fails") << QStringList{"compile", "@bad.prgx"} << QByteArray("Us == 5;\nnop;\n") << none
+        << 1 << QByteArray("Компиляция:\nerror: Us == 5;\nnop;\n\n") << QByteArray("%f:1: error: Us == 5;\n") << 0;
+    QTest::newRow("compile, label errors") << QStringList{"compile", "@e.prgx"}
+        << QByteArray("#1;\n\nnop;\nif Us > 1 #1 else #1;\njmp #9;\n") << none << 1
+        << QByteArray("...\n\nerror if-else: ссылка #1 указывает на первую строку программы\n"
+                      "error jmp: ссылка #9 не найдена\n")
+        << QByteArray("%f:4: error: if-else: ссылка #1 указывает на первую строку программы\n"
+                      "%f:5: error: jmp: ссылка #9 не найдена\n") << 0;
+    QTest::newRow("compile unreadable") << QStringList{"compile", "/nonexistent/x.prgx"} << QByteArray() << none
+        << 2 << QByteArray() << QByteArray("...cannot read...") << 0;
+    QTest::newRow("dump") << QStringList{"dump", "@d.prgx"} << crlf << none << 0
+        << QByteArray("0A00010000000000000000000000\n0100640000000000000000000000\n0280060000000200000000000400\n"
+                      "0400F40100000000000000000000\n0A00020000000000000000000000\n0300000000000000000000000000\n")
+        << QByteArray() << 0;
+    QTest::newRow("dump of a failing program") << QStringList{"dump", "@df.prgx"} << QByteArray("jmp #4;") << none
+        << 1 << QByteArray() << QByteArray("...\nerror jmp: ссылка #4 не найдена\n") << 0;
     const QByteArray hex = "0A00010000000000000000000000\n\n0100640000000000000000000000\r\n"
                            "0280060000000200000000000400\n0400f40100000000000000000000\n"
                            "0A00020000000000000000000000\n0300000000000000000000000000\n";
     const QByteArray decoded = "\n#1;\nUs = 100;\nif Us < M1 #1 else #2;\ndelay_ms 500;\n#2;\njmp #1;\n";
-    QTest::newRow("decode with the default name") << QStringList{"decode", "@h.hex"} << hex << 0
-                                                  << "prgName = \"Prg1\";\n" + decoded << QByteArray();
-    QTest::newRow("decode with a name") << QStringList{"decode", "@h.hex", "--name", "Тест "} << hex << 0
-                                        << "prgName = \"Тест\";\n" + decoded << QByteArray();
-    QTest::newRow("decode name too long") << QStringList{"decode", "@h.hex", "--name", "Abcdef"} << hex << 2
-                                          << QByteArray() << QByteArray("more than 5");
-    QTest::newRow("decode bad line") << QStringList{"decode", "@b.hex"}
-                                     << QByteArray("0000000000000000000000000000\n\n00zz\n") << 2 << QByteArray()
-                                     << QByteArray("b.hex:3: error:");
-    QTest::newRow("decode failure") << QStringList{"decode", "@f.hex"}
-                                    << QByteArray("0300000000000000000000000000\n") << 1 << QByteArray()
-                                    << QByteArray("error: некорректная ссылка jmp #\n");
-    QTest::newRow("decode empty file") << QStringList{"decode", "@e.hex"} << QByteArray("\n\n") << 1 << QByteArray()
-                                       << QByteArray("Нет записей для чтения\n");
-    QTest::newRow("tool help") << QStringList{"--help"} << QByteArray() << 0 << QByteArray("Usage: quillmar-cli COMMAND")
-                               << QByteArray();
-    QTest::newRow("command help") << QStringList{"decode", "--help"} << QByteArray() << 0
-                                  << QByteArray("Usage: quillmar-cli decode HEXFILE") << QByteArray();
-    QTest::newRow("unknown command") << QStringList{"flash"} << QByteArray() << 2 << QByteArray()
-                                     << QByteArray("unknown command");
+    QTest::newRow("decode with the default name") << QStringList{"decode", "@h.hex"} << hex << none << 0
+        << "prgName = \"Prg1\";\n" + decoded << QByteArray() << 0;
+    QTest::newRow("decode with a name") << QStringList{"decode", "@h.hex", "--name", "Тест "} << hex << none << 0
+        << "prgName = \"Тест\";\n" + decoded << QByteArray() << 0;
+    QTest::newRow("decode bad line") << QStringList{"decode", "@b.hex"} << QByteArray("0000000000000000000000000000\n\n00zz\n")
+        << none << 2 << QByteArray() << QByteArray("...%f:3: error:...") << 0;
+    QTest::newRow("decode failure") << QStringList{"decode", "@f.hex"} << QByteArray("0300000000000000000000000000\n")
+        << none << 1 << QByteArray() << QByteArray("...error: некорректная ссылка jmp #\n") << 0;
+    QTest::newRow("help") << QStringList{"--help"} << QByteArray() << none << 0
+        << QByteArray("Usage: quillmar-cli COMMAND...") << QByteArray() << 0;
+    QTest::newRow("unknown command") << QStringList{"flash"} << QByteArray() << none << 2 << QByteArray()
+        << QByteArray("...unknown command...") << 0;
+
+    const QStringList upload{"upload", "--port", "@port", "@p.prgx"};
+    QTest::newRow("upload, compile error") << upload << QByteArray("Us == 5;\n") << none << 1
+        << QByteArray("Компиляция:\nerror: Us == 5;\n\n") << QByteArray() << 0;
+    QTest::newRow("upload, record 1 refused") << upload << example << QStringList{"nak:2"} << 1
+        << QByteArray("Запись данных в устройство\nСтрока 0 записана\nОшибка записи\n") << QByteArray() << 2;
+    QTest::newRow("upload, read-back fails") << upload + QStringList{"--verify"} << example
+        << QStringList{"badcrc:9", "badcrc:10"} << 1 << paneOfExample + "Проверка: ошибка чтения size\n"
+        << QByteArray() << 10;
+    QTest::newRow("upload, port missing") << QStringList{"upload", "--port", "/nonexistent/tty", "@p.prgx"} << example
+        << none << 2 << QByteArray() << QByteArray("...Не удается открыть порт...") << 0;
+    QTest::newRow("download, traced") << QStringList{"download", "--port", "@port", "--trace"} << QByteArray() << none
+        << 1 << QByteArray() << QByteArray("...Call GetLine...") << 1;
+    QTest::newRow("download, cell 5") << QStringList{"download", "--port", "@port", "--cell", "5"} << QByteArray()
+        << none << 2 << QByteArray() << QByteArray("...--cell must be 1 to 4...") << 0;
+    QTest::newRow("download, no port") << QStringList{"download"} << QByteArray() << none << 2 << QByteArray()
+        << QByteArray("...--port PORT is required...") << 0;
+    QTest::newRow("ports") << QStringList{"ports"} << QByteArray() << none << 0 << QByteArray("...") << QByteArray()
+        << 0;
+    QTest::newRow("ports with arguments") << QStringList{"ports", "x"} << QByteArray() << none << 2 << QByteArray()
+        << QByteArray("...takes no arguments...") << 0;
 }
 
 void TestCli::run()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, input);
-    QFETCH(int, status);
+    QFETCH(QStringList, faults);
     QFETCH(QByteArray, out);
     QFETCH(QByteArray, err);
 
+    std::unique_ptr<EmulatorProcess> device;
+    QString file;
     for (QString &arg : arguments) {
-        if (arg.startsWith(QLatin1Char('@')))
-            arg = write(arg.mid(1), input);
+        if (arg == QLatin1String("@port")) {
+            QStringList args;
+            for (const QString &fault : faults)
+                args << "--fault" << fault;
+            device = std::make_unique<EmulatorProcess>();
+            QVERIFY(device->start(args, false));
+            arg = device->portName();
+        } else if (arg.startsWith(QLatin1Char('@'))) {
+            arg = file = write(arg.mid(1), input);
+        }
     }
-    QByteArray gotOut;
-    QByteArray gotErr;
-    QCOMPARE(runCli(arguments, gotOut, gotErr), status);
-    if (arguments.contains(QStringLiteral("--help")))
-        QVERIFY2(gotOut.startsWith(out), gotOut.constData());
-    else
-        QCOMPARE(gotOut, out);
-    if (err.isEmpty())
-        QCOMPARE(gotErr, QByteArray());
-    else
-        QVERIFY2(gotErr.contains(err), gotErr.constData());
+    QByteArray gotOut, gotErr;
+    QTEST(runCli(arguments, gotOut, gotErr), "status");
+    QVERIFY2(matches(gotOut, out.replace("%f", file.toUtf8())), gotOut.constData());
+    QVERIFY2(matches(gotErr, err.replace("%f", file.toUtf8())), gotErr.constData());
+    // The trace appears only on demand, and only on standard error.
+    QCOMPARE(gotErr.contains("Call GetLine"), arguments.contains("--trace"));
+    QVERIFY(!gotOut.contains("Call GetLine"));
+    if (device) {
+        device->stop();
+        QTEST(device->requestCount(), "requests");
+    }
 }
 
-void TestCli::errorLinesNameFileAndLine()
+void TestCli::uploadVerifyDownload()
 {
-    const QString path = write(QStringLiteral("e.prgx"), "#1;\n\nnop;\nif Us > 1 #1 else #1;\njmp #9;\n");
+    EmulatorProcess device;
+    QVERIFY(device.start({}, false));
+    const QString port = device.portName();
+    QByteArray out, err;
+    QCOMPARE(runCli({"upload", "--port", port, "--cell", "3", "--verify", write("example.prgx", example)}, out, err), 0);
+    QCOMPARE(out, paneOfExample + "Проверка пройдена\n");
+    QCOMPARE(err, QByteArray());
+
+    // The pane goes to standard error while the source goes to standard
+    // output, and to standard output when the source goes to a file.
+    const QByteArray pane = "Чтение данных из устройства\nВсего строк 6\nprgName = \"Test \"\nСтрока 0 считана\n"
+                            "Строка 1 считана\nСтрока 2 считана\nСтрока 3 считана\nСтрока 4 считана\n"
+                            "Строка 5 считана\nДанные успешно считаны и декодированы\n";
+    QCOMPARE(runCli({"download", "--port", port, "--cell=3"}, out, err), 0);
+    QCOMPARE(out, example + '\n');
+    QCOMPARE(err, pane);
+
+    const QString saved = m_dir.filePath("saved.prgx");
+    QCOMPARE(runCli({"download", "--port", port, "--cell", "3", "-o", saved}, out, err), 0);
+    QCOMPARE(out, pane);
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), example);
+
+    // An empty cell leaves the file as it was.
+    QCOMPARE(runCli({"download", "--port", port, "-o", saved}, out, err), 1);
+    QCOMPARE(out, QByteArray("Чтение данных из устройства\nНет записей для чтения\n"));
+    file.seek(0);
+    QCOMPARE(file.readAll(), example);
+}
+
+void TestCli::linesAppearAsTheyHappen()
+{
+    EmulatorProcess device;
+    // The third record's reply comes too late for all three sends, so the
+    // upload goes on for three time limits after the second record.
+    QVERIFY(device.start({"--fault", "delay:3:3000"}, false));
+    QProcess process;
+    start(process, {"upload", "--port", device.portName(), write("late.prgx", example)});
     QByteArray out;
-    QByteArray err;
-    QCOMPARE(runCli({QStringLiteral("compile"), path}, out, err), 1);
-    const QByteArray expected = (path + ":4: error: if-else: ссылка #1 указывает на первую строку программы\n"
-                                 + path + ":5: error: jmp: ссылка #9 не найдена\n").toUtf8();
-    QCOMPARE(err, expected);
+    while (!out.contains("Строка 1 записана") && process.waitForReadyRead(10000))
+        out += process.readAllStandardOutput();
+    QVERIFY(out.contains("Строка 1 записана"));
+    QCOMPARE(process.state(), QProcess::Running);
+    QVERIFY(process.waitForFinished(20000));
+    QVERIFY((out + process.readAllStandardOutput()).endsWith("Строка 1 записана\nОшибка записи\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

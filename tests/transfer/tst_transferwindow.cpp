@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -27,8 +26,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void uploadThenDownload();
-    void defaultProgramOnTheDeviceListedFirst();
     void workedExampleComesBack();
     void compileErrorSendsNothing();
     void failureEnablesActionsAgain_data();
@@ -90,59 +87,26 @@ QString TestTransferWindow::actionStates() const
     return states;
 }
 
-void TestTransferWindow::uploadThenDownload()
-{
-    EmulatorProcess device;
-    QVERIFY(connectTo(device));
-    editor()->setPlainText(threeRecordSource);
-    action("writeAction")->trigger();
-    QCOMPARE(pane(), QStringLiteral("Запись данных в устройство\nСтрока 0 записана\nСтрока 1 записана\n"
-                                    "Строка 2 записана\nSize записан\nPrgName \"Prg1\" записан\n\n"
-                                    "Данные успешно записаны"));
-    QCOMPARE(actionStates(), "0111");
-
-    editor()->setPlainText("nop;");
-    action("readAction")->trigger();
-    QCOMPARE(pane(), QStringLiteral("Чтение данных из устройства\nВсего строк 3\nprgName = \"Prg1 \"\n"
-                                    "Строка 0 считана\nСтрока 1 считана\nСтрока 2 считана\n"
-                                    "Данные успешно считаны и декодированы"));
-    QCOMPARE(editor()->toPlainText(), threeRecordDecoded().join('\n'));
-    QCOMPARE(editor()->document()->blockCount(), 5);
-    QVERIFY(action("saveFileAction")->isEnabled());
-    QCOMPARE(actionStates(), "0111");
-}
-
-void TestTransferWindow::defaultProgramOnTheDeviceListedFirst()
-{
-    // As scripts/run.sh starts it: the emulator's terminal listed first.
-    EmulatorProcess device;
-    QVERIFY(device.start({"--state", state}, false));
-    qputenv("QUILLMAR_PORTS", device.portName().toLocal8Bit());
-    window = std::make_unique<MainWindow>();
-    qunsetenv("QUILLMAR_PORTS");
-    window->setDialogs(&dialogs);
-    action("connectAction")->trigger();
-    QCOMPARE(actionStates(), "0111");
-
-    // The default program has a name but no records: nothing to send.
-    action("writeAction")->trigger();
-    QCOMPARE(pane(), QStringLiteral("Запись данных в устройство\nНет данных для записи"));
-    action("readAction")->trigger();
-    QCOMPARE(pane(), QStringLiteral("Чтение данных из устройства\nНет записей для чтения"));
-    QCOMPARE(editor()->toPlainText(), QStringLiteral("prgName = \"Prg1\";\n"));
-    QCOMPARE(actionStates(), "0111");
-}
-
 void TestTransferWindow::workedExampleComesBack()
 {
     EmulatorProcess device;
     QVERIFY(connectTo(device));
     editor()->setPlainText(exampleSource);
     action("writeAction")->trigger();
-    QVERIFY(pane().endsWith("Данные успешно записаны"));
-    editor()->clear();
+    QVERIFY(pane().startsWith("Запись данных в устройство\nСтрока 0 записана\n"));
+    QVERIFY(pane().endsWith("Строка 5 записана\nSize записан\nPrgName \"Test\" записан\n\nДанные успешно записаны"));
+    QCOMPARE(actionStates(), "0111");
+
+    editor()->setPlainText("nop;");
+    dialogs.fileName = dir.filePath("example.prgx");
+    action("saveAsAction")->trigger();
+    dialogs.shown.clear();
     action("readAction")->trigger();
+    QVERIFY(pane().startsWith("Чтение данных из устройства\nВсего строк 6\nprgName = \"Test \"\n"));
+    QVERIFY(pane().endsWith("Строка 5 считана\nДанные успешно считаны и декодированы"));
     QCOMPARE(editor()->toPlainText(), exampleSource);
+    QVERIFY(action("saveFileAction")->isEnabled());
+    QCOMPARE(actionStates(), "0111");
 }
 
 void TestTransferWindow::compileErrorSendsNothing()
@@ -211,15 +175,10 @@ void TestTransferWindow::killedDeviceEndsUploadAndDisconnects()
     // The third record is answered late, so the kill lands while it waits.
     QVERIFY(connectTo(device, {"--fault", "delay:3:5000"}));
     editor()->setPlainText(countingSource(20));
-    QElapsedTimer sinceKill;
-    QTimer::singleShot(100, window.get(), [&] {
-        device.kill();
-        sinceKill.start();
-    });
+    QTimer::singleShot(100, window.get(), [&] { device.kill(); });
     action("writeAction")->trigger();
-    // Waiting out every remaining record would take many seconds.
-    QVERIFY2(sinceKill.elapsed() < 1500, qPrintable(QString::number(sinceKill.elapsed())));
     QVERIFY(pane().endsWith("Строка 1 записана\nОшибка записи"));
+    // Compile comes back; write and read stay off with the port closed.
     QCOMPARE(actionStates(), "1100");
     QVERIFY(!action("disconnectAction")->isEnabled());
 }
@@ -227,18 +186,19 @@ void TestTransferWindow::killedDeviceEndsUploadAndDisconnects()
 void TestTransferWindow::cellAndAddressAreReadPerTransfer()
 {
     EmulatorProcess device;
-    QVERIFY(device.start({"--state", state, "--address", "5"}, false));
-    window->findChild<QComboBox *>("portComboBox")->setEditText(device.portName());
-    action("connectAction")->trigger();
-    window->findChild<QSpinBox *>("slaveIdSpinBox")->setValue(5);
-    auto *cell = window->findChild<QComboBox *>("cellComboBox");
-
+    QVERIFY(connectTo(device, {"--address", "5"}));
+    auto *address = window->findChild<QSpinBox *>("slaveIdSpinBox");
+    address->setValue(5);
     editor()->setPlainText(threeRecordSource);
     action("writeAction")->trigger();
-    cell->setCurrentIndex(2);
+    window->findChild<QComboBox *>("cellComboBox")->setCurrentIndex(2);
     editor()->setPlainText(countingSource(2));
     action("writeAction")->trigger();
     QVERIFY(pane().endsWith("Данные успешно записаны"));
+    // Another address: nobody answers.
+    address->setValue(6);
+    action("writeAction")->trigger();
+    QVERIFY(pane().endsWith("Ошибка записи"));
     device.stop();
     QCOMPARE(readCell(state, 0).count, 3);
     QCOMPARE(readCell(state, 2).count, 2);
