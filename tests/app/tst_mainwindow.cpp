@@ -52,7 +52,6 @@ private slots:
     void cleanup();
 
     void startState();
-    void actions_data();
     void actions();
     void toolBarOrder();
     void iconsAreStoredUncompressed();
@@ -63,12 +62,10 @@ private slots:
     void openTruncatesAtZeroByte();
     void roundTrip_data();
     void roundTrip();
-    void emptyEditorSavesZeroBytes();
     void newFileThenSaveOverwritesLastFile();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
 
-    void portChoicesOrder_data();
     void portChoicesOrder();
     void openWithoutPortFails();
     void openAndClosePseudoTerminal();
@@ -141,18 +138,14 @@ void TestMainWindow::startState()
     QCOMPARE(window->windowTitle(), QStringLiteral("Quillmar"));
     QCOMPARE(window->size(), QSize(450, 600));
     QCOMPARE(editor()->toPlainText(), defaultText);
-    QVERIFY(output()->toPlainText().isEmpty());
-    QVERIFY(output()->isReadOnly());
+    QVERIFY(output()->toPlainText().isEmpty() && output()->isReadOnly());
     QCOMPARE(connectionState(), QStringLiteral("disconnected"));
 
     auto *slaveId = window->findChild<QSpinBox *>(QStringLiteral("slaveIdSpinBox"));
     QCOMPARE(QString("%1..%2").arg(slaveId->minimum()).arg(slaveId->maximum()), QStringLiteral("0..255"));
     auto *cell = window->findChild<QComboBox *>(QStringLiteral("cellComboBox"));
-    QStringList cells;
-    for (int i = 0; i < cell->count(); ++i)
-        cells.append(cell->itemText(i));
-    QCOMPARE(cells, QStringList({" 1", " 2", " 3", " 4"}));
-    QCOMPARE(cell->currentIndex(), 0);
+    QCOMPARE(cell->count(), 4);
+    QCOMPARE(cell->currentText() + cell->itemText(3), QStringLiteral(" 1 4"));
 
     QStringList labels;
     for (QLabel *label : window->findChildren<QLabel *>())
@@ -161,49 +154,30 @@ void TestMainWindow::startState()
     QCOMPARE(labels, QStringList({"  Номер\n  порта", " Slave ID", "Ячейка\nпамяти"}));
 }
 
-void TestMainWindow::actions_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("statusTip");
-    QTest::addColumn<QKeySequence>("shortcut");
-    QTest::addColumn<QString>("icon");
-    QTest::addColumn<bool>("enabled");
-
-    const QKeySequence none;
-    QTest::newRow("connect") << "connectAction" << "Подключить" << "Подключить прибор" << none << "connect" << true;
-    QTest::newRow("disconnect") << "disconnectAction" << "Отключить" << "Отключить прибор" << none << "disconnect"
-                                << false;
-    QTest::newRow("about") << "aboutAction" << "О программе" << "О программе" << none << "about" << true;
-    QTest::newRow("open") << "openFileAction" << "Открыть файл" << "Открыть файл" << QKeySequence("Ctrl+O")
-                          << "open" << true;
-    QTest::newRow("save") << "saveFileAction" << "Сохранить файл" << "Сохранить файл" << QKeySequence("Ctrl+S")
-                          << "save" << true;
-    QTest::newRow("save as") << "saveAsAction" << "Сохранить как ..." << "Сохранить как ..." << none << "SaveAs2"
-                             << true;
-    QTest::newRow("compile") << "compileAction" << "Скомпилировать" << "Скомпилировать" << QKeySequence("F7")
-                             << "root-terminal" << true;
-    QTest::newRow("write") << "writeAction" << "Записать в прибор" << "Записать в прибор" << none << "receive"
-                           << false;
-    QTest::newRow("read") << "readAction" << "Считать из прибора" << "Считать из прибора" << none << "outbox"
-                          << false;
-    QTest::newRow("new") << "newFileAction" << "Создать файл" << "Создать файл" << none
-                         << "Actions-document-new-icon" << true;
-}
-
 void TestMainWindow::actions()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, icon);
-    QAction *a = action(name);
-    QVERIFY(a);
-    QTEST(a->text(), "text");
-    QTEST(a->statusTip(), "statusTip");
-    QTEST(a->shortcut(), "shortcut");
-    QTEST(a->isEnabled(), "enabled");
-    const QImage image = a->icon().pixmap(32, 32).toImage();
-    QVERIFY(!image.isNull());
-    QCOMPARE(image, QIcon(":/new/prefix1/rec/" + icon + ".png").pixmap(32, 32).toImage());
+    // name, text, status tip, shortcut, icon, enabled at start
+    const QStringList expected = {
+        "connectAction|Подключить|Подключить прибор||connect|1",
+        "disconnectAction|Отключить|Отключить прибор||disconnect|0",
+        "aboutAction|О программе|О программе||about|1",
+        "openFileAction|Открыть файл|Открыть файл|Ctrl+O|open|1",
+        "saveFileAction|Сохранить файл|Сохранить файл|Ctrl+S|save|1",
+        "saveAsAction|Сохранить как ...|Сохранить как ...||SaveAs2|1",
+        "compileAction|Скомпилировать|Скомпилировать|F7|root-terminal|1",
+        "writeAction|Записать в прибор|Записать в прибор||receive|0",
+        "readAction|Считать из прибора|Считать из прибора||outbox|0",
+        "newFileAction|Создать файл|Создать файл||Actions-document-new-icon|1"};
+    for (const QString &row : expected) {
+        const QStringList field = row.split(QLatin1Char('|'));
+        QAction *a = action(field[0]);
+        QVERIFY2(a, qPrintable(field[0]));
+        QCOMPARE(QStringList({a->objectName(), a->text(), a->statusTip(), a->shortcut().toString(), field[4],
+                              a->isEnabled() ? "1" : "0"}), field);
+        const QImage image = a->icon().pixmap(32, 32).toImage();
+        QVERIFY(!image.isNull());
+        QCOMPARE(image, QIcon(":/new/prefix1/rec/" + field[4] + ".png").pixmap(32, 32).toImage());
+    }
 }
 
 void TestMainWindow::toolBarOrder()
@@ -307,16 +281,20 @@ void TestMainWindow::openTruncatesAtZeroByte()
 void TestMainWindow::roundTrip_data()
 {
     QTest::addColumn<QString>("slot");
-    QTest::newRow("save") << "saveFileAction";
-    QTest::newRow("save as") << "saveAsAction";
+    QTest::addColumn<QString>("text");
+    const QString cyrillic = QStringLiteral("prgName = \"Пр1\";\n// Напряжение на выходе\nUs = 120;\n/* конец */\n");
+    QTest::newRow("save") << "saveFileAction" << cyrillic;
+    QTest::newRow("save as") << "saveAsAction" << cyrillic;
+    QTest::newRow("empty editor") << "saveFileAction" << QString();
 }
 
 void TestMainWindow::roundTrip()
 {
     QFETCH(QString, slot);
-    const QString text = QStringLiteral("prgName = \"Пр1\";\n// Напряжение на выходе\nUs = 120;\n/* конец */\n");
-    editor()->setPlainText(text);
+    QFETCH(QString, text);
     dialogs.fileName = dir->filePath(QStringLiteral("кириллица.prgx"));
+    QVERIFY(writeBytes(dialogs.fileName, "old content"));
+    editor()->setPlainText(text);
     action(slot)->trigger();
     QVERIFY(!action("saveFileAction")->isEnabled());
     QCOMPARE(readBytes(dialogs.fileName), text.toUtf8());
@@ -324,15 +302,6 @@ void TestMainWindow::roundTrip()
     action("newFileAction")->trigger();
     action("openFileAction")->trigger();
     QCOMPARE(editor()->toPlainText(), text);
-}
-
-void TestMainWindow::emptyEditorSavesZeroBytes()
-{
-    dialogs.fileName = dir->filePath(QStringLiteral("empty.prgx"));
-    QVERIFY(writeBytes(dialogs.fileName, "old content"));
-    editor()->clear();
-    action("saveFileAction")->trigger();
-    QCOMPARE(readBytes(dialogs.fileName), QByteArray(""));
 }
 
 void TestMainWindow::newFileThenSaveOverwritesLastFile()
@@ -387,25 +356,12 @@ void TestMainWindow::failedSaveKeepsOldFile()
     QCOMPARE(readBytes(current), current == other ? editor()->toPlainText().toUtf8() : old);
 }
 
-void TestMainWindow::portChoicesOrder_data()
-{
-    QTest::addColumn<QString>("environment");
-    QTest::addColumn<QStringList>("found");
-    QTest::addColumn<QStringList>("expected");
-
-    const QString sep = QDir::listSeparator();
-    QTest::newRow("environment first") << "/dev/pts/7" + sep + "/dev/pts/9" << QStringList{"ttyS0"}
-                                       << QStringList{"/dev/pts/7", "/dev/pts/9", "ttyS0"};
-    QTest::newRow("empty entries and duplicates") << sep + "ttyS0" + sep + sep + "/dev/pts/3" + sep
-                                                  << QStringList{"ttyS0", "ttyS1"}
-                                                  << QStringList{"ttyS0", "/dev/pts/3", "ttyS1"};
-}
-
 void TestMainWindow::portChoicesOrder()
 {
-    QFETCH(QString, environment);
-    QFETCH(QStringList, found);
-    QTEST(portChoices(environment, found), "expected");
+    // Ports named in the environment come first; empty entries and repeats go.
+    const QString sep = QDir::listSeparator();
+    QCOMPARE(portChoices(sep + "/dev/pts/7" + sep + sep + "ttyS0" + sep, {"ttyS0", "ttyS1"}),
+             QStringList({"/dev/pts/7", "ttyS0", "ttyS1"}));
 }
 
 void TestMainWindow::openWithoutPortFails()

@@ -12,11 +12,6 @@ const QString threeRecordSource =
 const QString exampleSource = QStringLiteral(
     "prgName = \"Test\";\n\n#1;\nUs = 100;\nif Us < M1 #1 else #2;\ndelay_ms 500;\n#2;\njmp #1;");
 
-QStringList threeRecordDecoded()
-{
-    return {"prgName = \"Prg1\";", "", "#1;", "Us = 5;", "jmp #1;"};
-}
-
 QVector<InstructionRecord> compiled(const QString &source)
 {
     const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());

@@ -10,10 +10,8 @@
 // Shared by the transfer tests: programs, and the emulator's state file.
 namespace TransferTest {
 
-// The three-record program used throughout, its name and the source the
-// download gives back for it.
+// The three-record program used throughout.
 extern const QString threeRecordSource;
-QStringList threeRecordDecoded();
 // The worked example: a header, then six records.
 extern const QString exampleSource;
 
@@ -27,12 +25,7 @@ QString countingSource(int n);
 bool writeCell(const QString &path, int cell, const QVector<InstructionRecord> &records,
                const QByteArray &name);
 // One cell of a state file: its count, name and the images of its records.
-struct StoredCell
-{
-    int count = -1;
-    QByteArray name;
-    QVector<QByteArray> images;
-};
+struct StoredCell { int count = -1; QByteArray name; QVector<QByteArray> images; };
 StoredCell readCell(const QString &path, int cell);
 
 } // namespace TransferTest
