@@ -13,7 +13,6 @@ class TestRoundTrip : public QObject
     Q_OBJECT
 
 private slots:
-    void workedExamples();
     void randomPrograms();
 
 private:
@@ -106,22 +105,6 @@ QString TestRoundTrip::randomProgram(QString &name)
         }
     }
     return lines.join(m_random.bounded(2) ? QStringLiteral("\n") : QStringLiteral("\n\n"));
-}
-
-void TestRoundTrip::workedExamples()
-{
-    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
-    const QString source = QStringLiteral("prgName = \"Test\";\n#1;\nUs = 100;\nif Us < M1 #1 else #2;\n"
-                                          "delay_ms 500;\n#2;\njmp #1;");
-    const CompileResult first = compiler.compile(source);
-    QVERIFY(!first.failed);
-    const DecodedProgram text = decodeProgram(first.records, QStringLiteral("Test "), makeOperandCodes(),
-                                              makeComparisonCodes());
-    QVERIFY(text.ok);
-    QStringList expected = source.split(QLatin1Char('\n'));
-    expected.insert(1, QString());
-    QCOMPARE(text.lines, expected);
-    QCOMPARE(compiler.compile(text.lines.join(QLatin1Char('\n'))).records, first.records);
 }
 
 void TestRoundTrip::randomPrograms()
