@@ -44,7 +44,6 @@ private slots:
     void faults();
     void staleReplyIsNotTaken();
     void cellsKeepTheirOwnProgram();
-    void closedPortGivesNoReply();
 };
 
 void TestDeviceLink::faults_data()
@@ -151,18 +150,6 @@ void TestDeviceLink::cellsKeepTheirOwnProgram()
             QCOMPARE(r, other == cell ? program.at(i) : R());
         }
     }
-}
-
-void TestDeviceLink::closedPortGivesNoReply()
-{
-    QSerialPort port(QStringLiteral("/nonexistent/port"));
-    DeviceLink link;
-    link.setTraceDevice(nullptr);
-    link.setPort(&port);
-    int count = -1;
-    QCOMPARE(link.readProgramSize(0, count, 0, ReadFunction), LinkResult::NoReply);
-    QCOMPARE(link.writeProgramSize(0, 1, 0, WriteFunction), LinkResult::NoReply);
-    QCOMPARE(count, -1);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)
