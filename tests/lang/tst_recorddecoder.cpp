@@ -68,6 +68,8 @@ void TestRecordDecoder::decode_data()
     QTest::newRow("name loses surrounding spaces only")
         << Records{rec(Nop)} << QString::fromUtf8("  A\0b ", 6)
         << QStringList{QString::fromUtf8("prgName = \"A\0b\";", 16), "", "nop;"} << QString();
+    QTest::newRow("line breaks inside the name stay on the header line")
+        << Records{rec(Nop)} << "A\nB\rC" << QStringList{"prgName = \"A B C\";", "", "nop;"} << QString();
     QTest::newRow("name of spaces") << Records{rec(Nop)} << "     " << QStringList{"prgName = \"\";", "", "nop;"}
                                     << QString();
     QTest::newRow("duplicate label before a bad jump")
