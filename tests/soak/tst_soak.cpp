@@ -14,6 +14,14 @@
 #include "link/devicecommands.h"
 #include "link/devicelink.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define SOAK_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SOAK_UNDER_ASAN 1
+#endif
+#endif
+
 namespace {
 
 constexpr int Transactions = 10000;
@@ -185,8 +193,14 @@ void TestSoak::noisyLine()
     QVERIFY2(qAbs(observed - predicted) <= 0.01,
              qPrintable(QStringLiteral("observed %1, predicted %2").arg(observed).arg(predicted)));
     QVERIFY(rssAtStart > 0 && rssAtEnd > 0);
+#ifdef SOAK_UNDER_ASAN
+    // AddressSanitizer holds freed memory back in quarantine, so resident
+    // memory says nothing here; its leak check at exit takes the place.
+    qInfo("resident memory not judged under AddressSanitizer");
+#else
     QVERIFY2(rssAtEnd - rssAtStart <= 5 * 1024,
              qPrintable(QStringLiteral("VmRSS grew by %1 kB").arg(rssAtEnd - rssAtStart)));
+#endif
 
     port.close();
     emulator.terminate();
