@@ -4,6 +4,7 @@
 #   scripts/fuzz.sh [SECONDS] [RUNS] [TARGET...]
 # SECONDS per target (default 30, 0 for no limit), RUNS executions per
 # target (default: no limit); whichever comes first ends a target's run.
+# FUZZ_FLAGS adds libFuzzer options (for example FUZZ_FLAGS=-max_len=512).
 # Inputs that found something are kept in build/fuzz/findings/<target>/;
 # the growing corpus lives in build/fuzz/corpus/<target>/, seeded from
 # fuzz/corpus/<target>/.
@@ -29,7 +30,7 @@ cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
-options=(-print_final_stats=1 -timeout=25)
+options=(-print_final_stats=1 -timeout=25 ${FUZZ_FLAGS:-})
 [ "$seconds" -gt 0 ] && options+=(-max_total_time="$seconds")
 [ -n "$runs" ] && options+=(-runs="$runs")
 
