@@ -23,6 +23,7 @@ EmulatorServer::EmulatorServer(const Options &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
     , m_responder(options.address)
+    , m_noise(options.seed)
 {
     m_clock.start();
     m_sendTimer.setSingleShot(true);
@@ -169,7 +170,9 @@ void EmulatorServer::handleFrame(const QByteArray &frame)
         }
     }
 
-    const QList<QByteArray> pieces = FaultPlan::shapeReply(reply, faults);
+    QList<QByteArray> pieces = FaultPlan::shapeReply(reply, faults);
+    for (QByteArray &piece : pieces)
+        piece = FaultPlan::corrupt(piece, m_options.corruptPercent, m_noise);
     qint64 due = nowUs() + qint64(faults.delayMs) * 1000;
     QByteArray whole;
     for (const QByteArray &piece : pieces)

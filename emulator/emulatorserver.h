@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 #include <QTimer>
 #include <deque>
@@ -30,6 +31,8 @@ public:
         bool trace = false;
         QString stateFile;
         FaultPlan faults;
+        double corruptPercent = 0; // line noise on the replies
+        quint32 seed = 1;
     };
 
     explicit EmulatorServer(const Options &options, QObject *parent = nullptr);
@@ -70,6 +73,7 @@ private:
     qint64 m_inLineFreeUs = 0;
     qint64 m_outLineFreeUs = 0;
     int m_requests = 0;
+    QRandomGenerator m_noise;
     int m_masterFd = -1;
     int m_slaveFd = -1;
     QSocketNotifier *m_notifier = nullptr;

@@ -1,5 +1,6 @@
 #include "faultplan.h"
 
+#include <QRandomGenerator>
 #include <QStringList>
 
 #include "devicewire.h"
@@ -95,4 +96,15 @@ QList<QByteArray> FaultPlan::shapeReply(QByteArray bytes, const Faults &faults)
         return {text};
     const int third = qMax(1, int(text.size() / 3));
     return {text.left(third), text.mid(third, third), text.mid(2 * third)};
+}
+
+QByteArray FaultPlan::corrupt(QByteArray text, double percent, QRandomGenerator &random)
+{
+    if (percent <= 0)
+        return text;
+    for (char &c : text) {
+        if (random.generateDouble() * 100.0 < percent)
+            c = char(quint8(c) ^ quint8(1 + random.bounded(255)));
+    }
+    return text;
 }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class QRandomGenerator;
+
 // Line faults injected into the replies to chosen requests. Requests are
 // counted from 1 over every complete frame received ("#" through CR),
 // well-formed or not, addressed to this device or not.
@@ -32,6 +34,9 @@ public:
     // The reply text for reply bytes (CRC included) under faults, in the
     // pieces it goes out in (several only for split).
     static QList<QByteArray> shapeReply(QByteArray bytes, const Faults &faults);
+    // Line noise: each character replaced, with the given probability in
+    // percent, by one of the 255 other byte values.
+    static QByteArray corrupt(QByteArray text, double percent, QRandomGenerator &random);
 
 private:
     struct Entry

@@ -60,7 +60,8 @@ int main(int argc, char *argv[])
         "Faults (each on the N-th complete frame received, counting every frame from 1,\n"
         "or on every frame with N = every; several --fault options combine):\n"
         "  drop:N  delay:N:MS  badcrc:N  nak:N  lowercase:N  garbage:N  split:N\n"
-        "  wrongaddr:N  short:N  hangup:N"));
+        "  wrongaddr:N  short:N  hangup:N\n"
+        "--corrupt P damages each reply character with probability P percent."));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("Serve this serial port instead of a pseudo-terminal."),
@@ -78,7 +79,14 @@ int main(int argc, char *argv[])
                                          QStringLiteral("kind:N[:MS]"));
     const QCommandLineOption traceOption(QStringLiteral("trace"),
                                          QStringLiteral("Write every frame received (RX) and sent (TX) to standard error."));
-    parser.addOptions({portOption, addressOption, stateOption, paceOption, faultOption, traceOption});
+    const QCommandLineOption corruptOption(QStringLiteral("corrupt"),
+                                           QStringLiteral("Replace each reply character by another with this probability (percent, 0 to 100)."),
+                                           QStringLiteral("percent"), QStringLiteral("0"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Seed of the line noise (default 1)."),
+                                        QStringLiteral("n"), QStringLiteral("1"));
+    parser.addOptions({portOption, addressOption, stateOption, paceOption, faultOption, traceOption,
+                       corruptOption, seedOption});
     parser.process(app);
 
     EmulatorServer::Options options;
@@ -90,6 +98,12 @@ int main(int argc, char *argv[])
     options.pace = parser.isSet(paceOption);
     options.trace = parser.isSet(traceOption);
     options.stateFile = parser.value(stateOption);
+    options.corruptPercent = parser.value(corruptOption).toDouble(&ok);
+    if (!ok || options.corruptPercent < 0 || options.corruptPercent > 100)
+        return fail(QStringLiteral("--corrupt must be 0 to 100"));
+    options.seed = parser.value(seedOption).toUInt(&ok);
+    if (!ok)
+        return fail(QStringLiteral("--seed must be a number from 0"));
     for (const QString &spec : parser.values(faultOption)) {
         QString error;
         if (!options.faults.add(spec, &error))

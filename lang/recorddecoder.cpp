@@ -101,7 +101,15 @@ DecodedProgram decodeProgram(QVector<InstructionRecord> records, const QString &
     // Pass 3: the text.
     DecodedProgram out;
     out.lines.reserve(records.size() + 2);
-    out.lines.append(QStringLiteral("prgName = \"") + name.trimmed() + QStringLiteral("\";"));
+    // The header must stay one line: a line break inside a name read from
+    // the device would split it and push every statement down a line.
+    QString shownName = name.trimmed();
+    for (QChar &c : shownName) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    out.lines.append(QStringLiteral("prgName = \"") + shownName + QStringLiteral("\";"));
     out.lines.append(QString());
     for (const InstructionRecord &r : records) {
         const QString operand = keyForCode(operandCodes, r.oper & 0x3F);

@@ -41,6 +41,8 @@ void TestRecordDecoder::decode_data()
          "if Io >= -5 #12;", "if Us == 1 #12;", "Us = M1;", "Us = M1;"});
     row("name loses surrounding spaces only", {R{Nop}}, {QString::fromUtf8("prgName = \"A\0b\";", 16), "", "nop;"},
         QString::fromUtf8("  A\0b ", 6));
+    row("line breaks inside the name stay on the header line", {R{Nop}}, {"prgName = \"A B C\";", "", "nop;"},
+        "A\nB\rC");
     // Failures: the first check that applies, label pass before references,
     // references in record order, and all of them before the text.
     row("duplicate label before a bad jump", {R{Jmp, 0, 99}, R{Label, 0, 7}, R{Label, 0, 7}},
