@@ -145,7 +145,7 @@ void MainWindow::fillPortList()
 
 void MainWindow::createActions()
 {
-    struct Spec
+    struct ActionRow
     {
         QAction **action;
         const char *name;
@@ -155,7 +155,7 @@ void MainWindow::createActions()
         QString statusTip;
         void (MainWindow::*slot)();
     };
-    const Spec specs[] = {
+    const ActionRow rows[] = {
         {&connectAction, "connectAction", tr("Подключить"), "connect.png", {}, tr("Подключить прибор"),
          &MainWindow::OpenPort},
         {&disconnectAction, "disconnectAction", tr("Отключить"), "disconnect.png", {}, tr("Отключить прибор"),
@@ -176,14 +176,14 @@ void MainWindow::createActions()
         {&newFileAction, "newFileAction", tr("Создать файл"), "Actions-document-new-icon.png", {}, tr("Создать файл"),
          &MainWindow::NewFile},
     };
-    for (const Spec &spec : specs) {
-        auto *action = new QAction(QIcon(QStringLiteral(":/new/prefix1/rec/") + QLatin1String(spec.icon)), spec.text,
+    for (const ActionRow &row : rows) {
+        auto *action = new QAction(QIcon(QStringLiteral(":/new/prefix1/rec/") + QLatin1String(row.icon)), row.text,
                                    this);
-        action->setObjectName(QLatin1String(spec.name));
-        action->setShortcut(spec.shortcut);
-        action->setStatusTip(spec.statusTip);
-        connect(action, &QAction::triggered, this, spec.slot);
-        *spec.action = action;
+        action->setObjectName(QLatin1String(row.name));
+        action->setShortcut(row.shortcut);
+        action->setStatusTip(row.statusTip);
+        connect(action, &QAction::triggered, this, row.slot);
+        *row.action = action;
     }
 }
 

@@ -13,14 +13,14 @@ QStringList FaultPlan::kinds()
             QStringLiteral("hangup")};
 }
 
-bool FaultPlan::add(const QString &spec, QString *error)
+bool FaultPlan::add(const QString &option, QString *error)
 {
-    auto fail = [error, &spec](const QString &why) {
+    auto fail = [error, &option](const QString &why) {
         if (error)
-            *error = QStringLiteral("bad fault \"%1\": %2").arg(spec, why);
+            *error = QStringLiteral("bad fault \"%1\": %2").arg(option, why);
         return false;
     };
-    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QStringList parts = option.split(QLatin1Char(':'));
     Entry entry;
     entry.kind = parts.value(0);
     if (!kinds().contains(entry.kind))

@@ -28,7 +28,7 @@ class FaultPlan
 {
 public:
     // "kind:N", "kind:every" or "delay:N:MS" / "delay:every:MS".
-    bool add(const QString &spec, QString *error);
+    bool add(const QString &option, QString *error);
     Faults faultsFor(int requestNumber) const;
     static QStringList kinds();
     // The reply text for reply bytes (CRC included) under faults, in the
