@@ -104,9 +104,9 @@ int main(int argc, char *argv[])
     options.seed = parser.value(seedOption).toUInt(&ok);
     if (!ok)
         return fail(QStringLiteral("--seed must be a number from 0"));
-    for (const QString &spec : parser.values(faultOption)) {
+    for (const QString &option : parser.values(faultOption)) {
         QString error;
-        if (!options.faults.add(spec, &error))
+        if (!options.faults.add(option, &error))
             return fail(error);
     }
 
