@@ -10,21 +10,14 @@
 #include <QProcess>
 #include <QSerialPort>
 #include <cstdio>
-#include <sys/resource.h>
+
+#include "cputime.h"
 
 #include "lang/instructionrecord.h"
 #include "link/devicecommands.h"
 #include "link/devicelink.h"
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct Device
 {

@@ -11,7 +11,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
+
+#include "cputime.h"
 
 #include "emulatorprocess.h"
 #include "lang/compiler.h"
@@ -20,14 +21,6 @@
 #include "transfer/programupload.h"
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // A program of 100 records of every kind, jumps included.
 QString hundredRecords()
