@@ -28,14 +28,10 @@ int runCompile(const QStringList &arguments)
     const QString path = arguments.first();
 
     QString text;
-    QString error;
-    if (!readSourceFile(path, text, error)) {
-        OutputStream(stderr).writeLine(QStringLiteral("quillmar-cli compile: ") + error);
+    if (!readSourceFile("compile", path, text))
         return ExitUsage;
-    }
 
-    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
-    const CompileResult result = compiler.compile(text);
+    const CompileResult result = compileSource(text);
     OutputStream(stdout).writeLine(result.paneText);
     OutputStream err(stderr);
     for (const CompileError &e : result.errors)

@@ -15,14 +15,10 @@ int runDump(const QStringList &arguments)
     const QString path = arguments.first();
 
     QString text;
-    QString error;
-    if (!readSourceFile(path, text, error)) {
-        OutputStream(stderr).writeLine(QStringLiteral("quillmar-cli dump: ") + error);
+    if (!readSourceFile("dump", path, text))
         return ExitUsage;
-    }
 
-    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
-    const CompileResult result = compiler.compile(text);
+    const CompileResult result = compileSource(text);
     if (result.failed) {
         OutputStream(stderr).writeLine(result.paneText);
         return ExitFailure;

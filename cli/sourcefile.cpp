@@ -2,20 +2,27 @@
 
 #include <QFile>
 
+#include "cli/outputstream.h"
+#include "lang/compiler.h"
 #include "lang/sourcetext.h"
 
-bool readSourceFile(const QString &path, QString &text, QString &error)
+bool readSourceFile(const char *command, const QString &path, QString &text)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: cannot read: %2").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = QStringLiteral("%1: cannot read: %2").arg(path, file.errorString());
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        OutputStream(stderr).writeLine(QStringLiteral("quillmar-cli %1: %2: cannot read: %3")
+                                           .arg(QLatin1String(command), path, file.errorString()));
         return false;
     }
     text = editorPlainText(sourceFromFileBytes(bytes));
     return true;
+}
+
+CompileResult compileSource(const QString &text)
+{
+    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
+    return compiler.compile(text);
 }

@@ -28,10 +28,8 @@ int runUpload(const QStringList &arguments)
     const QString path = parser.positionalArguments().first();
 
     QString text;
-    if (!readSourceFile(path, text, error)) {
-        OutputStream(stderr).writeLine(QStringLiteral("quillmar-cli upload: ") + error);
+    if (!readSourceFile("upload", path, text))
         return ExitUsage;
-    }
     DeviceSession session(device.trace);
     if (!session.open(device.port)) {
         OutputStream(stderr).writeLine(QStringLiteral("Не удается открыть порт"));
@@ -39,8 +37,7 @@ int runUpload(const QStringList &arguments)
     }
 
     OutputStream out(stdout);
-    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
-    const CompileResult compiled = compiler.compile(text);
+    const CompileResult compiled = compileSource(text);
     if (compiled.failed) {
         out.writeLine(compiled.paneText);
         return ExitFailure;
