@@ -29,17 +29,16 @@ Highlighter::Highlighter(QTextDocument *parent)
 {
     const QTextCharFormat statementFormat = foreground(Qt::blue);
     for (auto it = patternTable->cbegin(); it != patternTable->cend(); ++it)
-        rules.append({QRegularExpression(it.key(), languagePatternOptions), statementFormat});
+        rules.append({languageExpression(it.key()), statementFormat});
 
-    rules.append({QRegularExpression(patternTable->key(Label), languagePatternOptions), foreground(Qt::magenta)});
-    rules.append({QRegularExpression(QStringLiteral("//[^\n]*"), languagePatternOptions), foreground(Qt::darkGreen)});
-    rules.append({QRegularExpression(QStringLiteral("^\\s*prgName\\s*=\\s*\"(\\w{1,5})\"\\s*;\\s*$"),
-                                     languagePatternOptions),
-                  foreground(Qt::blue, QFont::Bold)});
+    rules.append({languageExpression(patternTable->key(Label)), foreground(Qt::magenta)});
+    rules.append({languageExpression(QStringLiteral("//[^\n]*")), foreground(Qt::darkGreen)});
+    // The program-name line again, in bold, over the plain statement colour.
+    rules.append({languageExpression(patternTable->key(PrgName)), foreground(Qt::blue, QFont::Bold)});
 
     multiLineCommentFormat = foreground(Qt::red);
-    commentStart = QRegularExpression(QStringLiteral("/\\*"), languagePatternOptions);
-    commentEnd = QRegularExpression(QStringLiteral("\\*/"), languagePatternOptions);
+    commentStart = languageExpression(QStringLiteral("/\\*"));
+    commentEnd = languageExpression(QStringLiteral("\\*/"));
 }
 
 Highlighter::~Highlighter() = default;

@@ -3,26 +3,18 @@
 #include <algorithm>
 
 #include "lang/statementcode.h"
-#include "lang/statementscanner.h"
 
 namespace {
 
 constexpr int StatementCount = 12;
 constexpr quint32 AllCodes = (1u << StatementCount) - 1;
 constexpr quint32 bit(int code) { return 1u << code; }
-constexpr quint32 AssignFamily =
-    bit(Assign) | bit(AddAssign) | bit(SubAssign) | bit(DivAssign) | bit(MulAssign);
 
 // Characters that every reading of \s treats as space.
 inline bool isPlainSpace(ushort c) { return c == ' ' || c == '\t'; }
 // Printable ASCII other than space: never whitespace in any reading of \s.
 inline bool isPrintable(ushort c) { return c > 0x20 && c < 0x7F; }
-inline bool isAsciiAlnum(ushort c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-enum class Stop { None, BadNumber, BadOperator, MisplacedName };
+inline bool isNameCharacter(ushort c) { return c < 0x80 && (QChar::isLetterOrNumber(c) || c == '_'); }
 
 // Decimal text to a signed 32-bit value; false when it does not fit. Plain
 // ASCII text is converted here, anything else the way QString does it.
@@ -55,105 +47,157 @@ bool toNumber(QStringView text, qint32 &out)
     return true;
 }
 
-void appendDecimal(char *&p, qint64 value)
+// The end of the line that starts at `start` (its line feed or the end of
+// the text), and what the line holds, in one pass.
+qsizetype endOfLine(QStringView all, qsizetype start, bool &printable, bool &comment)
 {
-    if (value < 0) {
-        *p++ = '-';
-        value = -value;
+    printable = false;  // a character that is never whitespace
+    comment = false;    // "//" anywhere
+    ushort previous = 0;
+    qsizetype end = start;
+    for (; end < all.size(); ++end) {
+        const ushort c = all[end].unicode();
+        if (c == '\n')
+            break;
+        if (isPrintable(c)) {
+            printable = true;
+            comment = comment || (c == '/' && previous == '/');
+        }
+        previous = c;
     }
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0)
-        *p++ = digits[--n];
+    return end;
 }
 
-void appendText(char *&p, const char *text)
+void newPaneLine(CompileResult &result, int sourceLine)
 {
-    while (*text)
-        *p++ = *text++;
+    if (!result.paneSourceLines.isEmpty())
+        result.paneText.append(QLatin1Char('\n'));
+    result.paneSourceLines.append(sourceLine);
 }
 
-// Appends InstructionRecord::listingLine() without the temporary strings
-// that cost most of the time on a long program; the tests hold the two
-// together.
-void appendListingLine(QString &out, const InstructionRecord &r)
+void paneLine(CompileResult &result, const QString &line, int sourceLine)
 {
-    char buffer[128];
-    char *p = buffer;
-    appendText(p, ">func:");
-    appendDecimal(p, r.func);
-    appendText(p, " oper:");
-    const char *hex = "0123456789ABCDEF";
-    if (r.oper >= 16)
-        *p++ = hex[r.oper >> 4];
-    *p++ = hex[r.oper & 0xF];
-    appendText(p, " arg1:");
-    appendDecimal(p, r.arg1);
-    appendText(p, " arg3:");
-    appendDecimal(p, r.arg2);
-    appendText(p, " arg3:");
-    appendDecimal(p, r.arg3);
-    appendText(p, " arg4:");
-    appendDecimal(p, r.arg4);
-    out.append(QLatin1String(buffer, int(p - buffer)));
+    newPaneLine(result, sourceLine);
+    result.paneText.append(line);
+}
+
+void errorLine(CompileResult &result, const QString &message, int sourceLine)
+{
+    paneLine(result, message, sourceLine);
+    result.errors.append({sourceLine, message});
+}
+
+// Targets become the positions of their label records. The first definition
+// of a label wins; every offending record is reported. False on any error.
+bool resolveLabels(CompileResult &result)
+{
+    QVector<InstructionRecord> &records = result.records;
+    const QVector<int> &from = result.recordSourceLines;
+    QHash<qint32, int> labelIndex;
+    bool ok = true;
+    auto fail = [&result, &ok](const QString &message, int sourceLine) {
+        errorLine(result, message, sourceLine);
+        ok = false;
+    };
+    for (int p = 0; p < records.size(); ++p) {
+        if (records.at(p).func != Label)
+            continue;
+        const qint32 label = records.at(p).arg1;
+        if (labelIndex.contains(label))
+            fail(QStringLiteral("error: повтор ссылки #%1").arg(label), from.at(p));
+        else
+            labelIndex.insert(label, p);
+    }
+    for (int p = 0; p < records.size(); ++p) {
+        InstructionRecord &r = records[p];
+        if (r.func == If) {
+            const auto then = labelIndex.constFind(r.arg3);
+            if (then == labelIndex.cend()) {
+                fail(QStringLiteral("error if: ссылка #%1 не найдена").arg(r.arg3), from.at(p));
+                continue;
+            }
+            r.arg3 = qint16(then.value());
+            if (r.arg4 == 0)
+                continue;
+            const auto otherwise = labelIndex.constFind(r.arg4);
+            if (otherwise == labelIndex.cend()) {
+                fail(QStringLiteral("error if-else: ссылка #%1 не найдена").arg(r.arg4), from.at(p));
+            } else if (otherwise.value() == 0) {
+                // Position 0 in the else field reads as "no else branch": the
+                // device would silently run a different program.
+                fail(QStringLiteral("error if-else: ссылка #%1 указывает на первую строку программы")
+                         .arg(r.arg4),
+                     from.at(p));
+            } else {
+                r.arg4 = qint16(otherwise.value());
+            }
+        } else if (r.func == Jmp) {
+            const auto target = labelIndex.constFind(r.arg1);
+            if (target == labelIndex.cend())
+                fail(QStringLiteral("error jmp: ссылка #%1 не найдена").arg(r.arg1), from.at(p));
+            else
+                r.arg1 = target.value();
+        }
+    }
+    return ok;
 }
 
 } // namespace
 
 Compiler::Compiler(const QHash<QString, int> &statementPatterns, const CodeTable &operandCodes,
                    const CodeTable &comparisonCodes)
-    : m_patternForCode(StatementCount, -1),
-      m_blank(QStringLiteral("^\\s*$"), languagePatternOptions),
+    : m_blank(languageExpression(QStringLiteral("^\\s*$"))),
       m_operandCodes(operandCodes),
       m_comparisonCodes(comparisonCodes)
 {
     for (auto it = statementPatterns.cbegin(); it != statementPatterns.cend(); ++it)
-        m_patterns.append({QRegularExpression(it.key(), languagePatternOptions), it.value()});
+        m_patterns.append({languageExpression(it.key()), it.value()});
     std::sort(m_patterns.begin(), m_patterns.end(),
               [](const Pattern &a, const Pattern &b) { return a.code < b.code; });
     for (Pattern &p : m_patterns)
         p.expression.optimize();
     m_blank.optimize();
 
-    // The shortcuts are only sound for the language's own patterns; any
+    // The dispatch is only sound for the language's own patterns; any
     // other table is tried pattern by pattern on every line.
     m_standard = statementPatterns == makeStatementPatterns();
-    if (m_standard) {
-        for (int i = 0; i < m_patterns.size(); ++i)
-            m_patternForCode[m_patterns.at(i).code] = i;
+    if (m_standard)
+        buildDispatch();
+}
+
+// Every statement starts, after optional whitespace, with its keyword or
+// with a destination operand followed by its operator; no two statements
+// start alike, so the first token admits at most one pattern.
+void Compiler::buildDispatch()
+{
+    auto add = [](std::array<quint32, 128> &table, const QString &word, int code) {
+        const ushort first = word.isEmpty() ? 0 : word.at(0).unicode();
+        if (first < 128)
+            table[first] |= bit(code);
+    };
+    const QStringList operands = destinationOperands();
+    for (int code = 0; code < StatementCount; ++code) {
+        if (!startsWithOperand(code)) {
+            add(m_byFirst, statementKeyword(code), code);
+            continue;
+        }
+        m_operandLed |= bit(code);
+        add(m_byOperator, statementKeyword(code), code);
+        for (const QString &name : operands)
+            add(m_byFirst, name, code);
     }
 }
 
 Compiler::CodeList::CodeList(const CodeTable &table)
 {
-    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+    for (auto it = table.cbegin(); it != table.cend(); ++it)
         rows.append({it.key(), it.value()});
-        const ushort first = it.key().isEmpty() ? 0 : it.key().at(0).unicode();
-        if (first < 128)
-            asciiFirst.set(first);
-        else
-            otherFirst = true;
-    }
 }
 
 bool Compiler::CodeList::find(QStringView key, qint32 &code) const
 {
-    const qsizetype size = key.size();
-    const ushort first = size == 0 ? 0 : key[0].unicode();
-    if (first < 128 ? !asciiFirst.test(first) : !otherFirst)
-        return false;
     for (const Code &row : rows) {
-        if (row.key.size() != size)
-            continue;
-        const QChar *k = row.key.constData();
-        qsizetype i = 0;
-        while (i < size && k[i] == key[i])
-            ++i;
-        if (i == size) {
+        if (QStringView(row.key) == key) {
             code = row.code;
             return true;
         }
@@ -174,11 +218,9 @@ bool Compiler::isBlank(QStringView line) const
     return !unsure || m_blank.match(line.toString()).hasMatch();
 }
 
-// Every pattern starts with optional whitespace and then either a keyword,
-// "#", or a destination operand followed by its assignment operator. The
-// first token therefore admits at most one pattern. Whenever a character
-// might be whitespace in the Unicode sense (controls, anything outside
-// ASCII), all the patterns that could still apply are tried instead.
+// Whenever a character might be whitespace in the Unicode sense (controls,
+// anything outside ASCII), every pattern that could still apply is tried.
+// A word that starts outside ASCII finds no row and so is tried likewise.
 quint32 Compiler::candidateCodes(QStringView line) const
 {
     if (!m_standard)
@@ -189,279 +231,167 @@ quint32 Compiler::candidateCodes(QStringView line) const
         ++p;
     if (p == end)
         return 0;
-    const ushort c = p->unicode();
-    if (!isPrintable(c))
+    if (!isPrintable(p->unicode()))
         return AllCodes;
-    const QStringView rest(p, end);
-    switch (c) {
-    case 'n':
-        return bit(Nop);
-    case 'i':
-        return bit(If);
-    case 'j':
-        return bit(Jmp);
-    case '#':
-        return bit(Label);
-    case 'p':
-        return bit(PrgName);
-    case 'd':
-        if (rest.startsWith(QLatin1String("delay_m")))
-            return bit(DelayMs);
-        if (rest.startsWith(QLatin1String("delay_s")))
-            return bit(DelayS);
-        return 0;
-    case 'U': case 'I': case 'O': case 'M': case 'T': case 'K': case 'E': {
-        const QChar *q = p;
-        while (q != end && isAsciiAlnum(q->unicode()))
-            ++q;
-        while (q != end && isPlainSpace(q->unicode()))
-            ++q;
-        if (q == end)
-            return 0;
-        switch (q->unicode()) {
-        case '=': return bit(Assign);
-        case '+': return bit(AddAssign);
-        case '-': return bit(SubAssign);
-        case '/': return bit(DivAssign);
-        case '*': return bit(MulAssign);
-        default: return isPrintable(q->unicode()) ? 0 : AssignFamily;
+    const quint32 codes = m_byFirst[p->unicode()];
+    if (!(codes & m_operandLed))
+        return codes;
+    // Past the operand name and plain spaces stands the operator.
+    while (p != end && isNameCharacter(p->unicode()))
+        ++p;
+    while (p != end && isPlainSpace(p->unicode()))
+        ++p;
+    if (p == end)
+        return codes & ~m_operandLed;
+    if (!isPrintable(p->unicode()))
+        return codes;
+    return (codes & ~m_operandLed) | (m_byOperator[p->unicode()] & codes);
+}
+
+int Compiler::match(QStringView line, QString &copy, Captures &cap) const
+{
+    copy = line.toString();
+    const quint32 candidates = candidateCodes(line);
+    for (const Pattern &pattern : m_patterns) {
+        if (pattern.code >= 0 && pattern.code < StatementCount && !(candidates & bit(pattern.code)))
+            continue;
+        const QRegularExpressionMatch found = pattern.expression.match(copy);
+        if (found.hasMatch()) {
+            for (int n = 1; n < int(cap.size()) && n <= found.lastCapturedIndex(); ++n)
+                cap[n] = found.capturedView(n);
+            return pattern.code;
         }
     }
-    default:
-        return 0;
+    return -1;
+}
+
+Compiler::Outcome Compiler::encode(int code, const Captures &cap, int index, InstructionRecord &record,
+                                   CompileResult &result) const
+{
+    bool numbersOk = true;
+    auto number = [&cap, &numbersOk](int capture, qint32 &out) {
+        numbersOk = numbersOk && toNumber(cap[capture], out);
+    };
+    // The source or right-hand side: an operand by its code, else a number.
+    auto value = [this, &cap, &record, &number](int capture) {
+        if (m_operandCodes.find(cap[capture], record.arg1))
+            record.oper |= OperandFlag;
+        else
+            number(capture, record.arg1);
+    };
+    auto destination = [this, &cap, &record]() {
+        qint32 operand = 0;
+        m_operandCodes.find(cap[1], operand);
+        record.oper = quint8(operand);
+    };
+
+    switch (code) {
+    case Nop:
+        break;
+    case Assign: case AddAssign: case SubAssign: case DivAssign: case MulAssign:
+        record.func = quint8(code);
+        destination();
+        value(2);
+        break;
+    case If: {
+        record.func = quint8(code);
+        destination();
+        if (!m_comparisonCodes.find(cap[2], record.arg2))
+            return Outcome::BadOperator;
+        value(3);
+        qint32 target = 0;
+        number(4, target);
+        record.arg3 = qint16(target);
+        target = 0;
+        if (!cap[6].isEmpty())
+            number(6, target);
+        record.arg4 = qint16(target);
+        break;
     }
+    case Jmp: case DelayMs: case DelayS: case Label:
+        record.func = quint8(code);
+        number(1, record.arg1);
+        break;
+    case PrgName:
+        if (index != 0)
+            return Outcome::MisplacedName;
+        result.programName = cap[1].toString();
+        result.nameSet = true;
+        return Outcome::NoRecord;
+    default:
+        // A pattern table with codes the language does not know: the line
+        // matched, but there is nothing to encode.
+        return Outcome::NoRecord;
+    }
+    return numbersOk ? Outcome::Record : Outcome::BadNumber;
+}
+
+bool Compiler::compileLine(QStringView line, int index, CompileResult &result, int &errorCount) const
+{
+    const int sourceLine = index + 1;
+    const QString errorPrefix = QStringLiteral("error: ");
+    Captures cap;
+    QString copy;
+    const int code = match(line, copy, cap);
+    if (code < 0) {
+        errorLine(result, errorPrefix + line.toString(), sourceLine);
+        ++errorCount;
+        return true;
+    }
+
+    InstructionRecord record;
+    const Outcome outcome = encode(code, cap, index, record, result);
+    if (outcome == Outcome::BadNumber || outcome == Outcome::BadOperator
+        || outcome == Outcome::MisplacedName) {
+        QString message = errorPrefix + line.toString();
+        if (outcome == Outcome::BadOperator)
+            message += QStringLiteral("operator");
+        else if (outcome == Outcome::MisplacedName)
+            message += QStringLiteral(" должен быть в первой строке");
+        errorLine(result, message, sourceLine);
+        return false;
+    }
+    if (outcome == Outcome::Record) {
+        result.records.append(record);
+        result.recordSourceLines.append(sourceLine);
+    }
+    newPaneLine(result, sourceLine);
+    result.paneText.append(line.data(), int(line.size()));
+    // Only the odd statement codes are listed.
+    if (outcome == Outcome::Record && (record.func & 1)) {
+        newPaneLine(result, sourceLine);
+        record.appendListingLine(result.paneText);
+    }
+    return true;
 }
 
 CompileResult Compiler::compile(const QString &text) const
 {
     CompileResult result;
     result.paneText.reserve(text.size() + text.size() / 4 + 64);
-    auto newPaneLine = [&result](int sourceLine) {
-        if (!result.paneSourceLines.isEmpty())
-            result.paneText.append(QLatin1Char('\n'));
-        result.paneSourceLines.append(sourceLine);
-    };
-    auto pane = [&result, &newPaneLine](const QString &line, int sourceLine) {
-        newPaneLine(sourceLine);
-        result.paneText.append(line);
-    };
-    auto error = [&result, &pane](const QString &message, int sourceLine) {
-        pane(message, sourceLine);
-        result.errors.append({sourceLine, message});
-    };
-
-    pane(QStringLiteral("Компиляция:"), 0);
-    const QString errorPrefix = QStringLiteral("error: ");
+    paneLine(result, QStringLiteral("Компиляция:"), 0);
     int errorCount = 0;
 
     // Lines are the parts between line feeds, empty ones included.
     const QStringView all(text);
     qsizetype lineStart = 0;
     for (int i = 0; lineStart <= all.size(); ++i) {
-        // One pass finds the end of the line and what the line holds.
-        bool printable = false;   // a character that is never whitespace
-        bool plain = true;        // printable ASCII, spaces and tabs only
-        bool comment = false;     // "//" anywhere
-        qsizetype lineEnd = lineStart;
-        ushort previous = 0;
-        for (; lineEnd < all.size(); ++lineEnd) {
-            const ushort c = all[lineEnd].unicode();
-            if (c == '\n')
-                break;
-            if (isPrintable(c)) {
-                printable = true;
-                comment = comment || (c == '/' && previous == '/');
-            } else if (!isPlainSpace(c)) {
-                plain = false;
-            }
-            previous = c;
-        }
+        bool printable = false;
+        bool comment = false;
+        const qsizetype lineEnd = endOfLine(all, lineStart, printable, comment);
         const QStringView line = all.mid(lineStart, lineEnd - lineStart);
         lineStart = lineEnd + 1;
-        const int sourceLine = i + 1;
-
-        const bool blank = !printable && (plain || isBlank(line));
-        if (blank || comment)
+        // A line holding "//" is never compiled, even with a statement before it.
+        if (comment || (!printable && isBlank(line)))
             continue;
-
-        int code = -1;
-        StatementCaptures cap;
-        QString copy;  // what the regular-expression captures point into
-        if (m_standard && plain) {
-            code = scanStatement(line, cap);
-        } else {
-            copy = line.toString();
-            const quint32 candidates = candidateCodes(line);
-            for (const Pattern &pattern : m_patterns) {
-                if (pattern.code >= 0 && pattern.code < StatementCount && !(candidates & bit(pattern.code)))
-                    continue;
-                const QRegularExpressionMatch match = pattern.expression.match(copy);
-                if (match.hasMatch()) {
-                    code = pattern.code;
-                    for (int n = 1; n < int(cap.size()) && n <= match.lastCapturedIndex(); ++n)
-                        cap[n] = match.capturedView(n);
-                    break;
-                }
-            }
-        }
-        if (code < 0) {
-            error(errorPrefix + line.toString(), sourceLine);
-            ++errorCount;
-            continue;
-        }
-
-        InstructionRecord record;
-        bool makesRecord = true;
-        Stop stop = Stop::None;
-        auto number = [&cap, &stop](int capture, qint32 &out) {
-            if (stop == Stop::None && !toNumber(cap[capture], out))
-                stop = Stop::BadNumber;
-        };
-        // The source or right-hand side: an operand by its code, else a number.
-        auto value = [this, &cap, &record, &number](int capture) {
-            if (m_operandCodes.find(cap[capture], record.arg1))
-                record.oper |= OperandFlag;
-            else
-                number(capture, record.arg1);
-        };
-        auto destination = [this, &cap, &record]() {
-            qint32 operand = 0;
-            m_operandCodes.find(cap[1], operand);
-            record.oper = quint8(operand);
-        };
-
-        switch (code) {
-        case Nop:
-            break;
-        case Assign: case AddAssign: case SubAssign: case DivAssign: case MulAssign:
-            record.func = quint8(code);
-            destination();
-            value(2);
-            break;
-        case If: {
-            record.func = quint8(code);
-            destination();
-            if (!m_comparisonCodes.find(cap[2], record.arg2)) {
-                stop = Stop::BadOperator;
-                break;
-            }
-            value(3);
-            qint32 target = 0;
-            number(4, target);
-            record.arg3 = qint16(target);
-            target = 0;
-            if (!cap[6].isEmpty())
-                number(6, target);
-            record.arg4 = qint16(target);
-            break;
-        }
-        case Jmp: case DelayMs: case DelayS: case Label:
-            record.func = quint8(code);
-            number(1, record.arg1);
-            break;
-        case PrgName:
-            makesRecord = false;
-            if (i != 0) {
-                stop = Stop::MisplacedName;
-                break;
-            }
-            result.programName = cap[1].toString();
-            result.nameSet = true;
-            break;
-        default:
-            // A pattern table with codes the language does not know: the
-            // line matched, but there is nothing to encode.
-            makesRecord = false;
-            break;
-        }
-
-        switch (stop) {
-        case Stop::None:
-            break;
-        case Stop::BadNumber:
-            error(errorPrefix + line.toString(), sourceLine);
+        if (!compileLine(line, i, result, errorCount))
             return result;
-        case Stop::BadOperator:
-            error(errorPrefix + line.toString() + QStringLiteral("operator"), sourceLine);
-            return result;
-        case Stop::MisplacedName:
-            error(errorPrefix + line.toString() + QStringLiteral(" должен быть в первой строке"), sourceLine);
-            return result;
-        }
-
-        if (makesRecord) {
-            result.records.append(record);
-            result.recordSourceLines.append(sourceLine);
-        }
-        newPaneLine(sourceLine);
-        result.paneText.append(line.data(), int(line.size()));
-        if (makesRecord && (record.func & 1)) {
-            newPaneLine(sourceLine);
-            appendListingLine(result.paneText, record);
-        }
     }
 
-    pane(QString(), 0);
-    if (errorCount != 0)
+    paneLine(result, QString(), 0);
+    if (errorCount != 0 || !resolveLabels(result))
         return result;
-
-    // Label pass: targets become the positions of their label records. The
-    // first definition of a label wins; every offending record is reported.
-    QVector<InstructionRecord> &records = result.records;
-    const QVector<int> &from = result.recordSourceLines;
-    QHash<qint32, int> labelIndex;
-    bool labelError = false;
-    for (int p = 0; p < records.size(); ++p) {
-        if (records.at(p).func != Label)
-            continue;
-        const qint32 label = records.at(p).arg1;
-        if (labelIndex.contains(label)) {
-            error(QStringLiteral("error: повтор ссылки #%1").arg(label), from.at(p));
-            labelError = true;
-        } else {
-            labelIndex.insert(label, p);
-        }
-    }
-    for (int p = 0; p < records.size(); ++p) {
-        InstructionRecord &r = records[p];
-        if (r.func == If) {
-            const auto then = labelIndex.constFind(r.arg3);
-            if (then == labelIndex.cend()) {
-                error(QStringLiteral("error if: ссылка #%1 не найдена").arg(r.arg3), from.at(p));
-                labelError = true;
-                continue;
-            }
-            r.arg3 = qint16(then.value());
-            if (r.arg4 == 0)
-                continue;
-            const auto otherwise = labelIndex.constFind(r.arg4);
-            if (otherwise == labelIndex.cend()) {
-                error(QStringLiteral("error if-else: ссылка #%1 не найдена").arg(r.arg4), from.at(p));
-                labelError = true;
-            } else if (otherwise.value() == 0) {
-                // Position 0 in the else field reads as "no else branch": the
-                // device would silently run a different program.
-                error(QStringLiteral("error if-else: ссылка #%1 указывает на первую строку программы")
-                          .arg(r.arg4),
-                      from.at(p));
-                labelError = true;
-            } else {
-                r.arg4 = qint16(otherwise.value());
-            }
-        } else if (r.func == Jmp) {
-            const auto target = labelIndex.constFind(r.arg1);
-            if (target == labelIndex.cend()) {
-                error(QStringLiteral("error jmp: ссылка #%1 не найдена").arg(r.arg1), from.at(p));
-                labelError = true;
-            } else {
-                r.arg1 = target.value();
-            }
-        }
-    }
-    if (labelError)
-        return result;
-
-    pane(QStringLiteral("OK: %1/100").arg(records.size()), 0);
+    paneLine(result, QStringLiteral("OK: %1/100").arg(result.records.size()), 0);
     result.failed = false;
     return result;
 }

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVector>
 
-#include <bitset>
+#include <array>
 
 #include "lang/compileresult.h"
 #include "lang/languagetables.h"
@@ -33,27 +33,39 @@ private:
         QString key;
         qint32 code = 0;
     };
-    // A code table as a short list, with the first characters of its keys
-    // so that a number misses without comparing anything.
+    // A code table as a short list: looked up with a view of the line,
+    // without a string made for every capture.
     struct CodeList
     {
         QVector<Code> rows;
-        std::bitset<128> asciiFirst;
-        bool otherFirst = false;  // some key starts outside ASCII
 
         explicit CodeList(const CodeTable &table);
         bool find(QStringView key, qint32 &code) const;
     };
+    // Capture groups numbered as in the patterns (0 unused); a group that
+    // took no part is an empty view.
+    using Captures = std::array<QStringView, 7>;
+    enum class Outcome { Record, NoRecord, BadNumber, BadOperator, MisplacedName };
 
+    void buildDispatch();
     // Bit c set: the pattern of statement code c may match the line.
     quint32 candidateCodes(QStringView line) const;
     bool isBlank(QStringView line) const;
+    // The code of the pattern the line matches, or -1; the captures point
+    // into `copy`.
+    int match(QStringView line, QString &copy, Captures &cap) const;
+    Outcome encode(int code, const Captures &cap, int index, InstructionRecord &record,
+                   CompileResult &result) const;
+    // One non-blank, non-comment line; false when it stops the run.
+    bool compileLine(QStringView line, int index, CompileResult &result, int &errorCount) const;
 
-    QVector<Pattern> m_patterns;          // in code order
-    QVector<int> m_patternForCode;        // code -> index in m_patterns, -1 if none
-    // The language's own patterns: lines may be dispatched on their first
-    // token and plain ASCII lines read by the hand-written scanner.
+    QVector<Pattern> m_patterns;  // in code order
+    // The language's own patterns: a line is tried only against the
+    // patterns its first token admits.
     bool m_standard = false;
+    std::array<quint32, 128> m_byFirst{};     // by the first character
+    std::array<quint32, 128> m_byOperator{};  // by the first operator character
+    quint32 m_operandLed = 0;                 // statements that start with an operand
     QRegularExpression m_blank;
     CodeList m_operandCodes;
     CodeList m_comparisonCodes;

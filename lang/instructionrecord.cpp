@@ -55,11 +55,47 @@ QByteArray InstructionRecord::writePayload(int position) const
 
 QString InstructionRecord::listingLine() const
 {
-    return QStringLiteral(">func:%1 oper:%2 arg1:%3 arg3:%4 arg3:%5 arg4:%6")
-        .arg(int(func))
-        .arg(QString::number(oper, 16).toUpper())
-        .arg(int(arg1))
-        .arg(int(arg2))
-        .arg(int(arg3))
-        .arg(int(arg4));
+    QString line;
+    appendListingLine(line);
+    return line;
+}
+
+void InstructionRecord::appendListingLine(QString &out) const
+{
+    char buffer[128];
+    char *p = buffer;
+    auto text = [&p](const char *t) {
+        while (*t)
+            *p++ = *t++;
+    };
+    auto decimal = [&p](qint64 value) {
+        if (value < 0) {
+            *p++ = '-';
+            value = -value;
+        }
+        char digits[24];
+        int n = 0;
+        do {
+            digits[n++] = char('0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        while (n > 0)
+            *p++ = digits[--n];
+    };
+    const char *hex = "0123456789ABCDEF";
+    text(">func:");
+    decimal(func);
+    text(" oper:");
+    if (oper >= 16)
+        *p++ = hex[oper >> 4];
+    *p++ = hex[oper & 0xF];
+    text(" arg1:");
+    decimal(arg1);
+    text(" arg3:");
+    decimal(arg2);
+    text(" arg3:");
+    decimal(arg3);
+    text(" arg4:");
+    decimal(arg4);
+    out.append(QLatin1String(buffer, int(p - buffer)));
 }

@@ -30,8 +30,10 @@ struct InstructionRecord
     // write-line request carries.
     QByteArray writePayload(int position) const;
     // The compiler's listing line; the second "arg3" label stands for arg2,
-    // as the device's tools have always printed it.
+    // as the device's tools have always printed it. Appending to the pane
+    // text directly spares a long program a million temporary strings.
     QString listingLine() const;
+    void appendListingLine(QString &out) const;
 
     friend bool operator==(const InstructionRecord &a, const InstructionRecord &b)
     {

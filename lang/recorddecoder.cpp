@@ -27,26 +27,20 @@ QString checkTarget(const QVector<InstructionRecord> &records, qint64 target,
     return QString();
 }
 
+// " = ", " += "...: the assignment's operator between spaces.
 QString operatorText(int func)
 {
-    switch (func) {
-    case Assign: return QStringLiteral(" = ");
-    case AddAssign: return QStringLiteral(" += ");
-    case SubAssign: return QStringLiteral(" -= ");
-    case DivAssign: return QStringLiteral(" /= ");
-    case MulAssign: return QStringLiteral(" *= ");
-    default: return QString();
-    }
+    return QLatin1Char(' ') + statementKeyword(func) + QLatin1Char(' ');
 }
 
+// What stands before the number: the keyword and a space, or the label sign.
 QString prefixText(int func)
 {
+    const QString label = statementKeyword(Label);
     switch (func) {
-    case Jmp: return QStringLiteral("jmp #");
-    case DelayMs: return QStringLiteral("delay_ms ");
-    case DelayS: return QStringLiteral("delay_s ");
-    case Label: return QStringLiteral("#");
-    default: return QString();
+    case Jmp: return statementKeyword(Jmp) + QLatin1Char(' ') + label;
+    case DelayMs: case DelayS: return statementKeyword(func) + QLatin1Char(' ');
+    default: return label;
     }
 }
 
@@ -116,16 +110,19 @@ DecodedProgram decodeProgram(QVector<InstructionRecord> records, const QString &
         const QString value = (r.oper & 0xC0) ? keyForCode(operandCodes, r.arg1) : QString::number(r.arg1);
         switch (r.func) {
         case Nop:
-            out.lines.append(QStringLiteral("nop;"));
+            out.lines.append(statementKeyword(Nop) + QLatin1Char(';'));
             break;
         case Assign: case AddAssign: case SubAssign: case DivAssign: case MulAssign:
             out.lines.append(operand + operatorText(r.func) + value + QLatin1Char(';'));
             break;
         case If: {
-            QString line = QStringLiteral("if ") + operand + QLatin1Char(' ')
-                + keyForCode(comparisonCodes, r.arg2) + QLatin1Char(' ') + value
-                + QStringLiteral(" #%1").arg(r.arg3);
-            line += r.arg4 > 0 ? QStringLiteral(" else #%1;").arg(r.arg4) : QStringLiteral(";");
+            const QString label = statementKeyword(Label);
+            QString line = statementKeyword(If) + QLatin1Char(' ') + operand + QLatin1Char(' ')
+                + keyForCode(comparisonCodes, r.arg2) + QLatin1Char(' ') + value + QLatin1Char(' ')
+                + label + QString::number(r.arg3);
+            if (r.arg4 > 0)
+                line += QLatin1Char(' ') + elseKeyword() + QLatin1Char(' ') + label + QString::number(r.arg4);
+            line += QLatin1Char(';');
             out.lines.append(line);
             break;
         }
