@@ -7,10 +7,10 @@
 #include "cli/exitcode.h"
 #include "cli/outputstream.h"
 #include "lang/recorddecoder.h"
+#include "link/devicecommands.h"
 
 namespace {
 
-constexpr int MaxNameLength = 5;
 constexpr int HexDigits = 2 * InstructionRecord::ImageSize;
 
 bool isHexLine(const QByteArray &line)
@@ -46,8 +46,8 @@ int runDecode(const QStringList &arguments)
     }
     if (path.isEmpty())
         return argumentError("decode", QStringLiteral("expects exactly one HEXFILE"));
-    if (name.size() > MaxNameLength)
-        return argumentError("decode", QStringLiteral("NAME has more than %1 characters").arg(MaxNameLength));
+    if (name.size() > ProgramNameLength)
+        return argumentError("decode", QStringLiteral("NAME has more than %1 characters").arg(ProgramNameLength));
 
     OutputStream err(stderr);
     QFile file(path);

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "link/devicecommands.h"
+
 void addDeviceOptions(QCommandLineParser &parser)
 {
     parser.addOptions({
@@ -41,8 +43,8 @@ bool parseDeviceArguments(QCommandLineParser &parser, const QStringList &argumen
         return false;
     }
     device.address = quint8(value);
-    if (!numberIn(parser.value(QStringLiteral("cell")), 1, 4, value)) {
-        error = QStringLiteral("--cell must be 1 to 4");
+    if (!numberIn(parser.value(QStringLiteral("cell")), 1, ProgramCellCount, value)) {
+        error = QStringLiteral("--cell must be 1 to %1").arg(ProgramCellCount);
         return false;
     }
     device.cell = value - 1;

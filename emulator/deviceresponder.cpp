@@ -4,6 +4,9 @@
 
 namespace {
 
+// The device's own copy of the register layout and function codes, kept
+// apart from link/devicecommands.h on purpose: as the test oracle it must
+// catch a wrong constant there, which sharing it would hide.
 constexpr quint8 LinesBase = 0xB0;
 constexpr quint8 SizeBase = 0xB4;
 constexpr quint8 NameBase = 0xB8;

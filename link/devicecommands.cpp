@@ -2,7 +2,7 @@
 
 quint8 programRegister(quint8 base, int cell)
 {
-    return quint8(base + qBound(0, cell, 3));
+    return quint8(base + qBound(0, cell, ProgramCellCount - 1));
 }
 
 QByteArray encodeProgramName(const QString &name)

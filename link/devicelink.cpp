@@ -92,14 +92,6 @@ void DeviceLink::writeRaw(const QByteArray &bytes)
     m_port->flush();
 }
 
-void DeviceLink::writeHexByte(quint8 byte)
-{
-    QByteArray pair;
-    pair.append(m_settings.digits.at(byte >> 4));
-    pair.append(m_settings.digits.at(byte & 0x0F));
-    writeRaw(pair);
-}
-
 void DeviceLink::sendFrame(quint8 destination, quint8 reg, quint8 function, const QByteArray &data)
 {
     if (!portOpen())
@@ -206,15 +198,15 @@ LinkResult DeviceLink::command(quint8 destination, quint8 reg, const QByteArray 
     return checkCommandReply(m_settings, raw);
 }
 
-LinkResult DeviceLink::readRegister(QByteArray &out, quint8 destination, quint8 reg,
-                                    const QByteArray &data, int minLength, int fullLength,
-                                    quint8 function)
+LinkResult DeviceLink::readRegister(QByteArray &out, quint8 destination, quint8 reg, int index,
+                                    int minLength, int fullLength, quint8 function)
 {
     LinkResult result = LinkResult::NoReply;
     for (int attempt = 0; attempt < ReadAttempts; ++attempt) {
         int count = 0;
-        result = transact(out, count, destination, reg, data, minLength, CommandTimeLimitMs,
-                          function);
+        result = index < 0 ? query(out, count, destination, reg, minLength, CommandTimeLimitMs, function)
+                           : queryIndexed(out, count, destination, reg, minLength, quint8(index & 0xFF),
+                                          CommandTimeLimitMs, function);
         // An intact but truncated reply would fill the value's tail from
         // its CRC bytes; treat it as a bad reply instead.
         if (result == LinkResult::Ok && count < fullLength) {
@@ -232,10 +224,10 @@ LinkResult DeviceLink::readProgramSize(quint8 destination, int &count, int cell,
 {
     QByteArray out;
     const LinkResult result = readRegister(out, destination,
-                                           programRegister(ProgramSizeRegister, cell),
-                                           QByteArray(), 4, 7, function);
+                                           programRegister(ProgramSizeRegister, cell), -1,
+                                           SizeReplyMinLength, SizeReplyLength, function);
     if (result == LinkResult::Ok)
-        count = byteAt(out, 4);
+        count = byteAt(out, ReplyDataOffset);
     return result;
 }
 
@@ -244,10 +236,10 @@ LinkResult DeviceLink::readProgramName(quint8 destination, QString &name, int ce
 {
     QByteArray out;
     const LinkResult result = readRegister(out, destination,
-                                           programRegister(ProgramNameRegister, cell),
-                                           QByteArray(), 8, 11, function);
+                                           programRegister(ProgramNameRegister, cell), -1,
+                                           NameReplyMinLength, NameReplyLength, function);
     if (result == LinkResult::Ok)
-        applyProgramName(name, out.mid(4, ProgramNameLength));
+        applyProgramName(name, out.mid(ReplyDataOffset, ProgramNameLength));
     return result;
 }
 
@@ -256,11 +248,10 @@ LinkResult DeviceLink::readProgramLine(quint8 destination, InstructionRecord &re
 {
     QByteArray out;
     const LinkResult result = readRegister(out, destination,
-                                           programRegister(ProgramLinesRegister, cell),
-                                           QByteArray(1, char(index & 0xFF)), 17,
-                                           4 + InstructionRecord::ImageSize + 2, function);
+                                           programRegister(ProgramLinesRegister, cell), index & 0xFF,
+                                           LineReplyMinLength, LineReplyLength, function);
     if (result == LinkResult::Ok)
-        record = InstructionRecord::fromImage(out.mid(4, InstructionRecord::ImageSize));
+        record = InstructionRecord::fromImage(out.mid(ReplyDataOffset, InstructionRecord::ImageSize));
     return result;
 }
 

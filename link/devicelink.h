@@ -44,7 +44,6 @@ public:
     LinkResult command(quint8 destination, quint8 reg, const QByteArray &data, int limitMs,
                        quint8 function);
     void writeRaw(const QByteArray &bytes);
-    void writeHexByte(quint8 byte);
 
     // Program memory commands; cell 0 to 3 (clamped). Reads try twice,
     // writes send up to three times while there is no reply.
@@ -65,9 +64,10 @@ private:
     void trace(const QByteArray &text);
     LinkResult transact(QByteArray &out, int &count, quint8 destination, quint8 reg,
                         const QByteArray &data, int minLength, int limitMs, quint8 function);
-    LinkResult readRegister(QByteArray &out, quint8 destination, quint8 reg,
-                            const QByteArray &data, int minLength, int fullLength,
-                            quint8 function);
+    // A read command: query (queryIndexed when index is 0 or more), tried
+    // twice; Ok only for a complete reply of fullLength bytes.
+    LinkResult readRegister(QByteArray &out, quint8 destination, quint8 reg, int index,
+                            int minLength, int fullLength, quint8 function);
 
     QSerialPort *m_port = nullptr;
     FrameSettings m_settings;

@@ -1,8 +1,9 @@
 #include "frame.h"
 
+#include "link/devicecommands.h"
+
 namespace {
 
-constexpr quint8 WriteAcknowledged = 0x1F;
 constexpr int MaxFrameBytes = 255;
 
 void appendHex(const FrameSettings &settings, QByteArray &out, quint8 byte)
