@@ -1,8 +1,8 @@
 // The compiler fed with arbitrary text.
 //
 // Oracles:
-// - the fast path (the hand-written scanner) and the regular expressions
-//   alone give the same result for every text;
+// - trying only the patterns a line's first token admits and trying every
+//   pattern on every line give the same result for every text;
 // - whatever compiles decodes, and the decoded text compiles again to the
 //   same records and name. Refusals the decoder documents are allowed: an
 //   else branch to the label numbered 0, and a name that does not survive
@@ -21,7 +21,7 @@
 namespace {
 
 // The language's patterns plus one that never matches: the compiler then
-// may not take its shortcuts and runs every pattern on every line.
+// may not dispatch on the first token and runs every pattern on every line.
 QHash<QString, int> slowPatterns()
 {
     QHash<QString, int> patterns = makeStatementPatterns();

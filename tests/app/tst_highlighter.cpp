@@ -59,6 +59,7 @@ void TestHighlighter::colours_data()
     QTest::newRow("label") << "#12;" << QStringList{"mmmm"};
     QTest::newRow("program name") << "prgName = \"Prg1\";" << QStringList{QString(17, 'B')};
     QTest::newRow("Cyrillic program name") << "prgName = \"Пр1\";" << QStringList{QString(16, 'B')};
+    QTest::newRow("name with a combining accent") << "prgName = \"e\u0301\";" << QStringList{QString(15, 'B')};
     QTest::newRow("wrong case") << "NOP;" << QStringList{"...."};
     QTest::newRow("block comment over lines")
         << "Us = 1; /* a\nUs = 2;\nend */ Uo = 3;\nUo = 4;"

@@ -12,20 +12,27 @@ private slots:
     void matching_data();
     void matching();
     void codeTables();
+    void wordCharacters_data();
+    void wordCharacters();
 };
 
 void TestLanguageTables::patterns()
 {
-    // The byte lengths the device documentation gives for each pattern text.
-    const QVector<int> expected{15, 118, 166, 26, 28, 27, 117, 116, 116, 117, 20, 37};
-    QVector<int> lengths;
+    // The texts are the program's own interface (the highlighter's table
+    // keys); these three carry every way they are put together: the operand
+    // runs, Ro among the sources, the escaped operator, the comparisons and
+    // the else branch.
+    const QStringList &texts = statementPatternTexts();
+    QCOMPARE(texts.size(), 12);
+    QCOMPARE(texts.at(Assign), QStringLiteral("^\\s*(Us|Uo|Is|Io|Out|M[1-8]|T[1-4]|K1|ExIn|ExOut)\\s*=\\s*"
+                                              "(-?\\d+|Us|Uo|Is|Io|Ro|Out|M[1-8]|T[1-4]|K1|ExIn|ExOut)\\s*;\\s*$"));
+    QCOMPARE(texts.at(MulAssign).mid(49, 10), QStringLiteral("\\s*\\*=\\s*("));
+    QCOMPARE(texts.at(If), QStringLiteral("^\\s*if\\s(Us|Uo|Is|Io|Out|M[1-8]|T[1-4]|K1|ExIn|ExOut)\\s*"
+                                          "(==|!=|<|<=|>|>=)\\s*(-?\\d+|Us|Uo|Is|Io|Out|M[1-8]|T[1-4]|K1|ExIn|ExOut)"
+                                          "\\s+#(\\d\\d?)(\\s+else\\s#(\\d\\d?))?\\s*;\\s*$"));
     const QHash<QString, int> map = makeStatementPatterns();
-    for (const QString &text : statementPatternTexts()) {
-        QCOMPARE(map.value(text, -1), lengths.size());
-        lengths << text.toUtf8().size();
-    }
-    QCOMPARE(lengths, expected);
-    QCOMPARE(map.size(), 12);
+    for (int code = 0; code < texts.size(); ++code)
+        QCOMPARE(map.value(texts.at(code), -1), code);
 }
 
 void TestLanguageTables::matching_data()
@@ -36,7 +43,8 @@ void TestLanguageTables::matching_data()
     const QList<QPair<QString, int>> rows{
         // Case sensitive, one whole statement per line.
         {"  nop ;  ", Nop}, {"NOP;", -1}, {"Us = 5", -1}, {"Us = 5; nop;", -1}, {"Us == 5;", -1},
-        {"M8 = 1;", Assign}, {"M9 = 1;", -1}, {"ExOut+=ExIn;", AddAssign}, {"K1 -= -3;", SubAssign},
+        {"M8 = 1;", Assign}, {"M9 = 1;", -1}, {"M0 = 1;", -1}, {"T4 = 1;", Assign}, {"T5 = 1;", -1},
+        {"T = 1;", -1}, {"K1 = 1;", Assign}, {"K = 1;", -1}, {"K2 = 1;", -1}, {"Us = K;", -1}, {"ExOut+=ExIn;", AddAssign}, {"K1 -= -3;", SubAssign},
         {"Io /= 2;", DivAssign}, {"M8 *= T1;", MulAssign},
         // Ro only as the source of a plain assignment; Blk nowhere.
         {"M1 = Ro;", Assign}, {"Ro = 5;", -1}, {"M1 += Ro;", -1}, {"if M1 > Ro #2;", -1},
@@ -62,7 +70,7 @@ void TestLanguageTables::matching()
     int found = -1;
     const QStringList &texts = statementPatternTexts();
     for (int code = 0; code < texts.size(); ++code) {
-        if (QRegularExpression(texts.at(code), languagePatternOptions).match(line).hasMatch())
+        if (languageExpression(texts.at(code)).match(line).hasMatch())
             found = found == -1 ? code : -2;
     }
     QTEST(found, "code");
@@ -70,18 +78,44 @@ void TestLanguageTables::matching()
 
 void TestLanguageTables::codeTables()
 {
-    const QStringList operands{"Us", "Uo", "Is", "Io", "Out", "Ro", "M1", "M2", "M3", "M4", "M5",
-                               "M6", "M7", "M8", "T1", "T2", "T3", "T4", "ExIn", "ExOut", "Blk", "K1"};
-    const QStringList comparisons{"==", "!=", "<", "<=", ">", ">="};
-    for (const auto &[table, keys] : {qMakePair(makeOperandCodes(), operands),
-                                      qMakePair(makeComparisonCodes(), comparisons)}) {
-        QCOMPARE(table.size(), keys.size());
-        for (int code = 0; code < keys.size(); ++code) {
-            QCOMPARE(table.value(keys.at(code), -1), code);
-            QCOMPARE(keyForCode(table, code), keys.at(code));
-        }
-        QVERIFY(keyForCode(table, 22).isEmpty());
-    }
+    const CodeTable operands = makeOperandCodes();
+    const CodeTable comparisons = makeComparisonCodes();
+    QCOMPARE(operands.size(), 22);
+    QCOMPARE(comparisons.size(), 6);
+    // Not in the order the names are listed: the device's own numbering.
+    QCOMPARE(operands.value("K1", -1), 21);
+    QCOMPARE(operands.value("ExIn", -1), 18);
+    QCOMPARE(keyForCode(operands, 5), QStringLiteral("Ro"));
+    QCOMPARE(keyForCode(operands, 20), QStringLiteral("Blk"));
+    QCOMPARE(keyForCode(comparisons, 3), QStringLiteral("<="));
+    QVERIFY(keyForCode(operands, 22).isEmpty());
+    QVERIFY(keyForCode(comparisons, 6).isEmpty());
+}
+
+void TestLanguageTables::wordCharacters_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<bool>("matches");
+
+    // \w: a letter, number or combining mark of any script, or "_"; also
+    // inside a class, and never where the backslash is itself escaped.
+    QTest::newRow("combining accent") << "^\\w{1,2}$" << "e\u0301" << true;
+    QTest::newRow("digits and underscore") << "^\\w+$" << "\u0663_9Ж" << true;
+    QTest::newRow("space is not a word") << "^\\w+$" << "a b" << false;
+    QTest::newRow("in a class") << "^[\\w-]+$" << "e\u0301-x" << true;
+    QTest::newRow("after a leading ] in a class") << "^[]\\w]+$" << "]e\u0301" << true;
+    QTest::newRow("negated class") << "^[^\\w]$" << "\u0301" << false;
+    QTest::newRow("escaped backslash") << "^\\\\w$" << "\\w" << true;
+}
+
+void TestLanguageTables::wordCharacters()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, subject);
+    const QRegularExpression expression = languageExpression(pattern);
+    QVERIFY2(expression.isValid(), qPrintable(expression.errorString()));
+    QTEST(expression.match(subject).hasMatch(), "matches");
 }
 
 QTEST_GUILESS_MAIN(TestLanguageTables)
