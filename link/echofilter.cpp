@@ -35,8 +35,10 @@ EchoFilter::Head EchoFilter::classify(const QByteArray &buffer, int *length) con
     const QByteArray frame = buffer.left(end + 1);
     if (m_request.isEmpty() || frame.size() != m_request.size())
         return Head::Reply;
-    *length = frame.size();
-    if (frame == m_request)
-        return Head::Echo;
-    return resemblesRequest(frame) ? Head::DamagedEcho : Head::Reply;
+    const Head head = frame == m_request ? Head::Echo
+                      : resemblesRequest(frame) ? Head::DamagedEcho
+                                                : Head::Reply;
+    if (head != Head::Reply)
+        *length = frame.size();
+    return head;
 }

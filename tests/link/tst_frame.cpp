@@ -1,9 +1,11 @@
 #include <QtTest>
 
 #include "link/devicecommands.h"
+#include "link/echofilter.h"
 #include "link/frame.h"
 
 Q_DECLARE_METATYPE(LinkResult)
+Q_DECLARE_METATYPE(EchoFilter::Head)
 
 namespace {
 
@@ -29,6 +31,8 @@ private slots:
     void queryChecks();
     void oneChangedDigitNeverPasses();
     void registersAndNames();
+    void echoHead_data();
+    void echoHead();
 };
 
 void TestFrame::requestFrame()
@@ -122,6 +126,44 @@ void TestFrame::registersAndNames()
     name = QStringLiteral("ab");
     applyProgramName(name, QByteArray("Q"));
     QCOMPARE(name, QStringLiteral("Q") + QString(4, QChar(0)));
+}
+
+void TestFrame::echoHead_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("buffer");
+    QTest::addColumn<EchoFilter::Head>("head");
+    QTest::addColumn<int>("length"); // of a dropped echo
+
+    using H = EchoFilter::Head;
+    const QByteArray request = "#01C8B4028FA9\r";
+    const QByteArray reply = replyFrame("C801B40205");
+    const auto row = [&](const char *tag, const QByteArray &buffer, H head, int length = -1,
+                         const QByteArray &sent = "#01C8B4028FA9\r") {
+        QTest::newRow(tag) << sent << buffer << head << length;
+    };
+    row("intact echo, reply behind it", request + reply, H::Echo, 14);
+    row("intact echo alone", request, H::Echo, 14);
+    row("reply", reply, H::Reply);
+    row("reply, nothing sent yet", request, H::Reply, -1, QByteArray());
+    row("echo not yet whole", "#01C8B402", H::Incomplete);
+    row("two digits damaged", "#01C8B4038FA8\r" + reply, H::DamagedEcho, 14);
+    row("three digits damaged: a reply", "#01C8B5038FA8\r", H::Reply);
+    row("one character longer: a reply", "#01C8B4028FA90\r", H::Reply);
+    row("end lost, cut by the reply", "#01C8B4028FA9~" + reply, H::DamagedEcho, 14);
+    row("cut short after the addresses", "#01C8" + reply, H::DamagedEcho, 5);
+    row("cut too short to tell", "#01C" + reply, H::Reply);
+    row("broken reply, its end still to come", "#C801B4#C8", H::Incomplete);
+    row("broken reply, whole", "#C801B4" + reply, H::Reply);
+}
+
+void TestFrame::echoHead()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, buffer);
+    int length = -1;
+    QTEST(EchoFilter(FrameSettings(), request).classify(buffer, &length), "head");
+    QTEST(length, "length");
 }
 
 QTEST_GUILESS_MAIN(TestFrame)
