@@ -1,13 +1,8 @@
 #include <QBuffer>
-#include <QSocketNotifier>
 #include <QThread>
 #include <QtTest>
 
 #include <climits>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "emulatorprocess.h"
 #include "lang/instructionrecord.h"
@@ -37,50 +32,6 @@ struct Session
     }
 };
 
-// A pseudo-terminal whose far end answers every request with a scripted
-// text, in which "%e" stands for the request itself.
-struct ScriptedLine
-{
-    int master = -1;
-    QString portName;
-    QByteArray script;
-    QByteArray pending;
-    std::unique_ptr<QSocketNotifier> notifier;
-
-    bool open()
-    {
-        int slave = -1;
-        char name[256] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            return false;
-        termios tio = {};
-        ::tcgetattr(slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(slave, TCSANOW, &tio);
-        ::close(slave);
-        portName = QString::fromLocal8Bit(name);
-        notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] {
-            char buffer[256];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            pending += QByteArray(buffer, int(qMax<ssize_t>(0, n)));
-            const int end = pending.indexOf('\r');
-            if (end < 0)
-                return;
-            const QByteArray text = QByteArray(script).replace("%e", pending.left(end + 1));
-            pending.clear();
-            [[maybe_unused]] const ssize_t written = ::write(master, text.constData(), size_t(text.size()));
-        });
-        return true;
-    }
-    ~ScriptedLine()
-    {
-        notifier.reset();
-        if (master >= 0)
-            ::close(master);
-    }
-};
-
 } // namespace
 
 // The link against the emulated device over a real pseudo-terminal.
@@ -91,8 +42,6 @@ class TestDeviceLink : public QObject
 private slots:
     void faults_data();
     void faults();
-    void echoes_data();
-    void echoes();
     void staleReplyIsNotTaken();
     void cellsKeepTheirOwnProgram();
 };
@@ -130,8 +79,7 @@ void TestDeviceLink::faults_data()
     row("read after noise", "--fault garbage:every", O::ReadLine, L::Ok, 1, "line=#C800B1");
     row("read in pieces", "--fault split:every", O::ReadLine, L::Ok, 1, "line+");
     row("device hangs up", "--fault hangup:1", O::ReadSize, L::NoReply, 1);
-    // An echoing line: the echo is dropped; a damaged reply after it is a failed attempt
-    // (retried by reads only), and an echo alone is no reply.
+    // The echo is dropped; a damaged reply after it fails the attempt, and an echo alone is no reply.
     row("echo, then bad crc", "--echo --fault badcrc:1", O::ReadSize, L::Ok, 2, "Echo\n");
     row("echo, then bad crc on a write", "--echo --fault badcrc:1", O::WriteSize, L::BadReply, 1, "Echo\n");
     row("echo, then nothing", "--echo --fault drop:every", O::ReadSize, L::NoReply, 2, "Echo\n");
@@ -164,39 +112,6 @@ void TestDeviceLink::faults()
     QTEST(s.emulator.requestCount(), "requests");
     QFETCH(QByteArray, trace);
     QVERIFY2(s.trace.data().contains(trace), s.trace.data().toPercentEncoding(" #=+\n").constData());
-}
-
-void TestDeviceLink::echoes_data()
-{
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<int>("echoes"); // traced
-    const QByteArray reply = "#C800B4020064C4\r";
-    // The request is #00C8B402F91D and CR.
-    QTest::newRow("echo twice") << "%e%e" + reply << 2;
-    QTest::newRow("echo, noise, reply") << "%e\x00~" + reply << 1;
-    QTest::newRow("damaged echo") << "#00C8B402F91E\r" + reply << 0;
-    QTest::newRow("echo losing its end") << "#00C8B402F91D~" + reply << 0;
-    QTest::newRow("echo losing its start") << "00C8B402F91D\r" + reply << 0;
-}
-
-void TestDeviceLink::echoes()
-{
-    QFETCH(QByteArray, script);
-    ScriptedLine line;
-    QVERIFY(line.open());
-    line.script = script;
-    QSerialPort port(line.portName);
-    QVERIFY(port.open(QIODevice::ReadWrite));
-    DeviceLink link;
-    QBuffer trace;
-    trace.open(QIODevice::ReadWrite);
-    link.setTraceDevice(&trace);
-    link.setPort(&port);
-    QByteArray out;
-    int count = 0;
-    QCOMPARE(link.query(out, count, 0, 0xB4, 4, CommandTimeLimitMs, ReadFunction), LinkResult::Ok);
-    QCOMPARE(out.toHex().toUpper(), QByteArray("C800B4020064C4"));
-    QTEST(int(trace.data().count("Echo\n")), "echoes");
 }
 
 void TestDeviceLink::staleReplyIsNotTaken()

