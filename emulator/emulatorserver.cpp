@@ -126,21 +126,32 @@ void EmulatorServer::readPty()
 void EmulatorServer::received(const QByteArray &chunk)
 {
     const qint64 now = nowUs();
+    const LineAdapter &line = m_options.line;
+    const qint64 arrivalUs = line.deliveredUs(now);
     for (const char c : chunk) {
         // With pacing a character is taken no earlier than a 9600 baud
         // line could have delivered it.
-        if (m_options.pace)
-            m_inLineFreeUs = qMax(m_inLineFreeUs, now) + CharTimeUs;
+        qint64 takenUs = arrivalUs;
+        if (m_options.pace) {
+            m_inLineFreeUs = qMax(m_inLineFreeUs, arrivalUs) + CharTimeUs;
+            takenUs = m_inLineFreeUs;
+        }
+        // The adapter hears its own transmission: the character comes back
+        // as it goes onto the line, ahead of any reply.
+        if (line.echoes())
+            m_outgoing.push_back({QByteArray(1, c), line.deliveredUs(takenUs), QByteArray()});
         if (!m_assembler.feed(c))
             continue;
         const QByteArray frame = m_assembler.frame();
-        const qint64 waitUs = m_options.pace ? m_inLineFreeUs - now : 0;
+        const qint64 waitUs = takenUs - now;
         if (waitUs > 500)
             QTimer::singleShot(int((waitUs + 999) / 1000), Qt::PreciseTimer, this,
                                [this, frame] { handleFrame(frame); });
         else
             handleFrame(frame);
     }
+    if (line.echoes())
+        flushOutgoing();
 }
 
 void EmulatorServer::handleFrame(const QByteArray &frame)
@@ -185,13 +196,14 @@ void EmulatorServer::handleFrame(const QByteArray &frame)
 
 void EmulatorServer::enqueue(const QByteArray &bytes, qint64 dueUs, const QByteArray &traceText)
 {
+    const LineAdapter &line = m_options.line;
     if (!m_options.pace) {
-        m_outgoing.push_back({bytes, dueUs, traceText});
+        m_outgoing.push_back({bytes, line.deliveredUs(dueUs), traceText});
     } else {
         // One entry a character, each a character time after the last.
         for (int i = 0; i < bytes.size(); ++i) {
             m_outLineFreeUs = qMax(m_outLineFreeUs, dueUs) + CharTimeUs;
-            m_outgoing.push_back({bytes.mid(i, 1), m_outLineFreeUs,
+            m_outgoing.push_back({bytes.mid(i, 1), line.deliveredUs(m_outLineFreeUs),
                                   i == 0 ? traceText : QByteArray()});
         }
     }

@@ -10,6 +10,7 @@
 
 #include "deviceresponder.h"
 #include "faultplan.h"
+#include "lineadapter.h"
 #include "requestassembler.h"
 
 class QSerialPort;
@@ -17,8 +18,8 @@ class QSocketNotifier;
 
 // Serves the emulated power supply on a pseudo-terminal (its master side)
 // or on a serial port: assembles requests, answers them with the configured
-// faults, optionally at the pace of a 9600 baud line, and keeps the memory
-// in a state file.
+// faults, optionally at the pace of a 9600 baud line and through an echoing
+// or bursty adapter, and keeps the memory in a state file.
 class EmulatorServer : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
         FaultPlan faults;
         double corruptPercent = 0; // line noise on the replies
         quint32 seed = 1;
+        LineAdapter line; // echo and delivery in bursts
     };
 
     explicit EmulatorServer(const Options &options, QObject *parent = nullptr);

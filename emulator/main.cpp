@@ -85,8 +85,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Seed of the line noise (default 1)."),
                                         QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption echoOption(QStringLiteral("echo"),
+                                        QStringLiteral("Return every character received, as an RS-485 adapter without echo suppression does."));
+    const QCommandLineOption latencyOption(QStringLiteral("latency"),
+                                           QStringLiteral("Deliver characters in bursts every MS milliseconds, as a USB adapter's latency timer does (0 to 1000, default 0: at once)."),
+                                           QStringLiteral("MS"), QStringLiteral("0"));
     parser.addOptions({portOption, addressOption, stateOption, paceOption, faultOption, traceOption,
                        corruptOption, seedOption});
+    parser.addOptions({echoOption, latencyOption});
     parser.process(app);
 
     EmulatorServer::Options options;
@@ -104,6 +110,10 @@ int main(int argc, char *argv[])
     options.seed = parser.value(seedOption).toUInt(&ok);
     if (!ok)
         return fail(QStringLiteral("--seed must be a number from 0"));
+    const int latencyMs = parser.value(latencyOption).toInt(&ok);
+    if (!ok || latencyMs < 0 || latencyMs > LineAdapter::MaxLatencyMs)
+        return fail(QStringLiteral("--latency must be 0 to %1").arg(LineAdapter::MaxLatencyMs));
+    options.line = LineAdapter(parser.isSet(echoOption), latencyMs);
     for (const QString &option : parser.values(faultOption)) {
         QString error;
         if (!options.faults.add(option, &error))

@@ -9,6 +9,7 @@
 
 #include "lang/instructionrecord.h"
 #include "link/devicecommands.h"
+#include "link/echofilter.h"
 #include "link/frame.h"
 
 namespace {
@@ -94,12 +95,14 @@ void DeviceLink::writeRaw(const QByteArray &bytes)
 
 void DeviceLink::sendFrame(quint8 destination, quint8 reg, quint8 function, const QByteArray &data)
 {
+    // Kept so that the line's echo of it is not taken for the reply.
+    m_request = encodeFrame(m_settings, destination, reg, function, data);
     if (!portOpen())
         return;
     discardReceived();
     // One write for the whole frame: the same characters as pair-by-pair
     // writes, without a system call and two waits per pair.
-    writeRaw(encodeFrame(m_settings, destination, reg, function, data));
+    writeRaw(m_request);
 }
 
 bool DeviceLink::pollReply(QByteArray &buffer)
@@ -125,6 +128,27 @@ bool DeviceLink::pollReply(QByteArray &buffer)
     return false;
 }
 
+bool DeviceLink::dropEchoes(QByteArray &buffer)
+{
+    const EchoFilter filter(m_settings, m_request);
+    for (;;) {
+        int length = 0;
+        const EchoFilter::Head head = filter.classify(buffer, &length);
+        if (head == EchoFilter::Head::Reply)
+            return true;
+        if (head == EchoFilter::Head::Incomplete)
+            return false;
+        if (head == EchoFilter::Head::Echo)
+            trace("Echo\n");
+        // What follows the echo is collected afresh from its start character,
+        // as at the start of the wait.
+        const int start = buffer.indexOf(m_settings.start, length);
+        buffer = start >= 0 ? buffer.mid(start) : QByteArray();
+        if (!buffer.isEmpty())
+            trace("line=" + buffer + '\n');
+    }
+}
+
 bool DeviceLink::waitReply(QByteArray &buffer, int limitMs)
 {
     QElapsedTimer clock;
@@ -141,7 +165,8 @@ bool DeviceLink::waitReply(QByteArray &buffer, int limitMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         if (clock.elapsed() > limitMs)
             return false;
-        if (pollReply(buffer))
+        // The echo is dropped and the wait goes on within the same limit.
+        if (pollReply(buffer) && dropEchoes(buffer))
             return true;
         if (!portOpen() || portFailed())
             return false;

@@ -61,6 +61,9 @@ private:
     bool portOpen() const;
     bool portFailed() const;
     void discardReceived();
+    // Drops the line's echo of the request from the head of a collected
+    // buffer; true when a reply frame is left there.
+    bool dropEchoes(QByteArray &buffer);
     void trace(const QByteArray &text);
     LinkResult transact(QByteArray &out, int &count, quint8 destination, quint8 reg,
                         const QByteArray &data, int minLength, int limitMs, quint8 function);
@@ -71,6 +74,7 @@ private:
 
     QSerialPort *m_port = nullptr;
     FrameSettings m_settings;
+    QByteArray m_request; // the last frame sent
     std::unique_ptr<QFile> m_stdout;
     QIODevice *m_trace = nullptr;
 };

@@ -78,7 +78,7 @@ void TestCli::run_data()
 {
     QTest::addColumn<QStringList>("arguments"); // "@port": the emulator's terminal; "@x": file x, from input
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<QStringList>("faults");     // "kind:N", or emulator options from "-"
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("out");        // see matches(); "%f" stands for the file's path
     QTest::addColumn<QByteArray>("err");
@@ -135,6 +135,8 @@ void TestCli::run_data()
         << none << 2 << QByteArray() << QByteArray("...Не удается открыть порт...") << 0;
     QTest::newRow("download, traced") << QStringList{"download", "--port", "@port", "--trace"} << QByteArray() << none
         << 1 << QByteArray() << QByteArray("...Call GetLine...") << 1;
+    QTest::newRow("download, traced on an echoing line") << QStringList{"download", "--port", "@port", "--trace"}
+        << QByteArray() << QStringList{"--echo"} << 1 << QByteArray() << QByteArray("...\nEcho\n...") << 1;
     QTest::newRow("download, cell 5") << QStringList{"download", "--port", "@port", "--cell", "5"} << QByteArray()
         << none << 2 << QByteArray() << QByteArray("...--cell must be 1 to 4...") << 0;
     QTest::newRow("download, no port") << QStringList{"download"} << QByteArray() << none << 2 << QByteArray()
@@ -159,7 +161,7 @@ void TestCli::run()
         if (arg == QLatin1String("@port")) {
             QStringList args;
             for (const QString &fault : faults)
-                args << "--fault" << fault;
+                args << (fault.startsWith(QLatin1Char('-')) ? fault.split(QLatin1Char(' ')) : QStringList{"--fault", fault});
             device = std::make_unique<EmulatorProcess>();
             QVERIFY(device->start(args, false));
             arg = device->portName();

@@ -5,9 +5,15 @@ EmulatorProcess::~EmulatorProcess()
     stop();
 }
 
+QStringList EmulatorProcess::lineArguments()
+{
+    return QString::fromLocal8Bit(qgetenv("QUILLMAR_TEST_LINE")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 bool EmulatorProcess::start(const QStringList &args, bool openPort)
 {
-    m_process.start(QStringLiteral(QUILLMAR_DEVICE), QStringList{QStringLiteral("--trace")} + args);
+    m_process.start(QStringLiteral(QUILLMAR_DEVICE),
+                    QStringList{QStringLiteral("--trace")} + lineArguments() + args);
     if (!m_process.waitForStarted(5000))
         return false;
     while (!m_process.canReadLine()) {

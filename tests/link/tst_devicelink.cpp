@@ -79,6 +79,11 @@ void TestDeviceLink::faults_data()
     row("read after noise", "--fault garbage:every", O::ReadLine, L::Ok, 1, "line=#C800B1");
     row("read in pieces", "--fault split:every", O::ReadLine, L::Ok, 1, "line+");
     row("device hangs up", "--fault hangup:1", O::ReadSize, L::NoReply, 1);
+    // The echo is dropped; a damaged reply after it fails the attempt, and an echo alone is no reply.
+    row("echo, then bad crc", "--echo --fault badcrc:1", O::ReadSize, L::Ok, 2, "Echo\n");
+    row("echo, then bad crc on a write", "--echo --fault badcrc:1", O::WriteSize, L::BadReply, 1, "Echo\n");
+    row("echo, then nothing", "--echo --fault drop:every", O::ReadSize, L::NoReply, 2, "Echo\n");
+    row("echo, then nothing on a write", "--echo --fault drop:every", O::WriteSize, L::NoReply, 3, "Echo\n");
 }
 
 void TestDeviceLink::faults()

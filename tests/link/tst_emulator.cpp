@@ -3,6 +3,7 @@
 
 #include "emulator/deviceresponder.h"
 #include "emulator/devicewire.h"
+#include "emulator/lineadapter.h"
 #include "emulator/requestassembler.h"
 #include "emulatorprocess.h"
 #include "lang/instructionrecord.h"
@@ -21,6 +22,9 @@ private slots:
     void assembler();
     void stateFileRejectsDamage();
     void stateSurvivesRestart();
+    void lineShapesDelivery_data();
+    void lineShapesDelivery();
+    void latencyTicks();
 };
 
 void TestEmulator::replies_data()
@@ -134,6 +138,46 @@ void TestEmulator::stateSurvivesRestart()
     QCOMPARE(link.readProgramName(0, name, 3, ReadFunction), LinkResult::Ok);
     QCOMPARE(name, QStringLiteral("Keep "));
     QCOMPARE(emulator.stop(), 0);
+}
+
+void TestEmulator::lineShapesDelivery_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QByteArray>("received"); // all the computer gets back
+    const QByteArray request = "#00C8B402F91D\r";
+    const QByteArray reply = "#C800B4020064C4\r";
+    QTest::newRow("echo at the line's pace") << "--echo --pace" << request + reply;
+    QTest::newRow("echo in bursts") << "--echo --latency 16" << request + reply;
+    QTest::newRow("echo, no reply") << "--echo --fault drop:1" << request;
+    QTest::newRow("bursts without echo") << "--latency 16" << reply;
+}
+
+void TestEmulator::lineShapesDelivery()
+{
+    QFETCH(QString, args);
+    EmulatorProcess emulator;
+    QVERIFY(emulator.start(args.split(QLatin1Char(' '))));
+    emulator.port().write("#00C8B402F91D\r");
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray got;
+    while (clock.elapsed() < 500) { // long enough for anything extra to show too
+        if (emulator.port().waitForReadyRead(50))
+            got += emulator.port().readAll();
+    }
+    QTEST(got, "received");
+}
+
+void TestEmulator::latencyTicks()
+{
+    const LineAdapter bursts(false, 16);
+    QCOMPARE(QVector<qint64>({bursts.deliveredUs(0), bursts.deliveredUs(1), bursts.deliveredUs(16000),
+                              bursts.deliveredUs(16001), LineAdapter(true, 0).deliveredUs(16001)}),
+             QVector<qint64>({0, 16000, 16000, 32000, 16001}));
+    QProcess process;
+    process.start(QStringLiteral(QUILLMAR_DEVICE), {"--latency", "1001"});
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestEmulator)

@@ -1,9 +1,11 @@
 #include <QtTest>
 
 #include "link/devicecommands.h"
+#include "link/echofilter.h"
 #include "link/frame.h"
 
 Q_DECLARE_METATYPE(LinkResult)
+Q_DECLARE_METATYPE(EchoFilter::Head)
 
 namespace {
 
@@ -29,6 +31,8 @@ private slots:
     void queryChecks();
     void oneChangedDigitNeverPasses();
     void registersAndNames();
+    void echoHead_data();
+    void echoHead();
 };
 
 void TestFrame::requestFrame()
@@ -122,6 +126,37 @@ void TestFrame::registersAndNames()
     name = QStringLiteral("ab");
     applyProgramName(name, QByteArray("Q"));
     QCOMPARE(name, QStringLiteral("Q") + QString(4, QChar(0)));
+}
+
+void TestFrame::echoHead_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("buffer");
+    QTest::addColumn<EchoFilter::Head>("head");
+    QTest::addColumn<int>("length"); // of a dropped echo
+
+    using H = EchoFilter::Head;
+    const QByteArray sent = "#01C8B4028FA9\r";
+    const QByteArray reply = replyFrame("C801B40205");
+    QTest::newRow("echo, reply behind it") << sent << sent + reply << H::Echo << 14;
+    QTest::newRow("reply") << sent << reply << H::Reply << -1;
+    QTest::newRow("nothing sent yet") << QByteArray() << sent << H::Reply << -1;
+    QTest::newRow("echo not yet whole") << sent << QByteArray("#01C8B402") << H::Incomplete << -1;
+    QTest::newRow("two digits damaged") << sent << "#01C8B4038FA8\r" + reply << H::DamagedEcho << 14;
+    QTest::newRow("three digits damaged") << sent << QByteArray("#01C8B5038FA8\r") << H::Reply << -1;
+    QTest::newRow("end lost") << sent << "#01C8B4028FA9~" + reply << H::DamagedEcho << 14;
+    QTest::newRow("cut after the addresses") << sent << "#01C8" + reply << H::DamagedEcho << 5;
+    QTest::newRow("cut too short to tell") << sent << "#01C" + reply << H::Reply << -1;
+    QTest::newRow("broken reply, end to come") << sent << QByteArray("#C801B4#C8") << H::Incomplete << -1;
+}
+
+void TestFrame::echoHead()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, buffer);
+    int length = -1;
+    QTEST(EchoFilter(FrameSettings(), request).classify(buffer, &length), "head");
+    QTEST(length, "length");
 }
 
 QTEST_GUILESS_MAIN(TestFrame)
