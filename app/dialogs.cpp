@@ -29,3 +29,9 @@ void Dialogs::about(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::about(parent, title, text);
 }
+
+bool Dialogs::question(QWidget *parent, const QString &title, const QString &text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}

@@ -20,6 +20,8 @@ public:
     virtual void warning(QWidget *parent, const QString &title, const QString &text);
     virtual void critical(QWidget *parent, const QString &title, const QString &text);
     virtual void about(QWidget *parent, const QString &title, const QString &text);
+    // A yes/no question; true for yes. No is the default button.
+    virtual bool question(QWidget *parent, const QString &title, const QString &text);
 };
 
 #endif

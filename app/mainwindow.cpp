@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/devicecellsdialog.h"
 #include "app/dialogs.h"
 #include "app/doubleclickfilter.h"
 #include "app/portlist.h"
@@ -115,6 +116,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     writeAction->setEnabled(false);
     readAction->setEnabled(false);
+    cellsAction->setEnabled(false);
 
     auto *paneClicks = new DoubleClickFilter(ui->plainTextEdit->viewport());
     connect(paneClicks, &DoubleClickFilter::doubleClicked, this, &MainWindow::showSourceLineOf);
@@ -175,6 +177,8 @@ void MainWindow::createActions()
          &MainWindow::ReadLineFromDevice},
         {&newFileAction, "newFileAction", tr("Создать файл"), "Actions-document-new-icon.png", {}, tr("Создать файл"),
          &MainWindow::NewFile},
+        {&cellsAction, "cellsAction", tr("Ячейки прибора"), "device-cells.png", {}, tr("Ячейки прибора"),
+         &MainWindow::showDeviceCells},
     };
     for (const ActionRow &row : rows) {
         auto *action = new QAction(QIcon(QStringLiteral(":/new/prefix1/rec/") + QLatin1String(row.icon)), row.text,
@@ -213,6 +217,8 @@ void MainWindow::buildToolBars()
     programToolBar->addSeparator();
     programToolBar->addWidget(cellLabel);
     programToolBar->addWidget(cellComboBox);
+    programToolBar->addSeparator();
+    programToolBar->addAction(cellsAction);
 
     main->setIconSize(QSize(32, 32));
     programToolBar->setIconSize(QSize(32, 32));
@@ -223,6 +229,8 @@ void MainWindow::setTransferActionsEnabled(bool enabled)
     readAction->setEnabled(enabled);
     writeAction->setEnabled(enabled);
     compileAction->setEnabled(enabled);
+    // The device's cells are one more transfer: off with the others.
+    cellsAction->setEnabled(enabled);
 }
 
 void MainWindow::setDialogs(Dialogs *replacement)
@@ -321,6 +329,30 @@ void MainWindow::ReadLineFromDevice()
     finishTransfer();
 }
 
+void MainWindow::showDeviceCells()
+{
+    if (transferRunning || !serialPort->isOpen())
+        return;
+    auto *dialog = new DeviceCellsDialog(deviceLink, quint8(slaveIdSpinBox->value()), dialogs, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &DeviceCellsDialog::busyChanged, this, [this](bool busy) {
+        if (!busy) {
+            finishTransfer();
+            return;
+        }
+        transferRunning = true;
+        setTransferActionsEnabled(false);
+    });
+    // Queued: the download starts once the dialog has closed, and goes
+    // through every check "Считать из прибора" makes.
+    connect(dialog, &DeviceCellsDialog::readIntoEditor, this, [this](int cell) {
+        cellComboBox->setCurrentIndex(cell);
+        ReadLineFromDevice();
+    }, Qt::QueuedConnection);
+    dialog->open();
+    dialog->refresh();
+}
+
 void MainWindow::TextChanges()
 {
     saveFileAction->setEnabled(true);
@@ -371,6 +403,7 @@ void MainWindow::setConnected(bool connected)
     // A port opened again during a transfer must not offer a second one.
     writeAction->setEnabled(connected && !transferRunning);
     readAction->setEnabled(connected && !transferRunning);
+    cellsAction->setEnabled(connected && !transferRunning);
 }
 
 void MainWindow::handlePortError(QSerialPort::SerialPortError error)

@@ -74,6 +74,7 @@ private:
     void startTransferPane();
     void appendPaneLine(const QString &line);
     void finishTransfer();
+    void showDeviceCells();
 
     Ui::MainWindow *ui;
     QLabel *portLabel = nullptr;
@@ -92,6 +93,7 @@ private:
     QAction *writeAction = nullptr;
     QAction *readAction = nullptr;
     QAction *aboutAction = nullptr;
+    QAction *cellsAction = nullptr;
     QSerialPort *serialPort = nullptr;
     DeviceLink deviceLink;
     QToolBar *programToolBar = nullptr;

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "cputime.h"
+#include "wirecharacters.h"
 
 #include "emulatorprocess.h"
 #include "lang/compiler.h"
@@ -37,23 +38,6 @@ QString hundredRecords()
                       .arg(i == 19 ? 2 : i + 2);
     }
     return source;
-}
-
-// Characters of the frames the emulator traced as received and sent.
-qint64 wireCharacters(const QByteArray &trace)
-{
-    qint64 characters = 0;
-    for (const QByteArray &line : trace.split('\n')) {
-        const int rx = line.indexOf(" RX ");
-        const int tx = line.indexOf(" TX ");
-        const int at = rx >= 0 ? rx : tx;
-        if (at < 0)
-            continue;
-        const QByteArray shown = line.mid(at + 4);
-        // Control characters appear as four-character escapes "\xHH".
-        characters += shown.size() - 3 * shown.count("\\x");
-    }
-    return characters;
 }
 
 // One run of both transfers on a line; true when the targets are met, and

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "devicestate.h"
 #include "devicewire.h"
 
 namespace {
@@ -22,9 +23,10 @@ constexpr int SplitPauseMs = 40;
 EmulatorServer::EmulatorServer(const Options &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
-    , m_responder(options.address)
     , m_noise(options.seed)
 {
+    for (quint8 address : options.addresses)
+        m_responders.emplace(address, DeviceResponder(address));
     m_clock.start();
     m_sendTimer.setSingleShot(true);
     m_sendTimer.setTimerType(Qt::PreciseTimer);
@@ -56,10 +58,18 @@ bool EmulatorServer::loadState(QString *error)
         return false;
     }
     QString why;
-    if (!m_responder.memory().fromBytes(file.readAll(), &why)) {
+    std::map<quint8, DeviceMemory> memories;
+    if (!DeviceState::fromBytes(file.readAll(), m_options.addresses.value(0), memories, &why)) {
         *error = QStringLiteral("state file %1 is damaged (%2); not touching it")
                      .arg(file.fileName(), why);
         return false;
+    }
+    for (auto &entry : memories) {
+        const auto served = m_responders.find(entry.first);
+        if (served != m_responders.end())
+            served->second.memory() = entry.second;
+        else
+            m_otherMemories[entry.first] = entry.second;
     }
     return true;
 }
@@ -68,8 +78,11 @@ bool EmulatorServer::saveState()
 {
     if (m_options.stateFile.isEmpty())
         return true;
+    std::map<quint8, DeviceMemory> memories = m_otherMemories;
+    for (const auto &entry : m_responders)
+        memories[entry.first] = entry.second.memory();
     QSaveFile file(m_options.stateFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_responder.memory().toBytes()) < 0
+    if (!file.open(QIODevice::WriteOnly) || file.write(DeviceState::toBytes(memories)) < 0
         || !file.commit()) {
         std::fprintf(stderr, "quillmar-device: cannot save %s: %s\n",
                      qPrintable(m_options.stateFile), qPrintable(file.errorString()));
@@ -164,20 +177,24 @@ void EmulatorServer::handleFrame(const QByteArray &frame)
         return;
     }
     const std::optional<DeviceRequest> request = DeviceResponder::parse(frame);
-    if (!request || request->destination != m_responder.address() || faults.drop)
+    if (!request || faults.drop)
         return;
+    const auto addressed = m_responders.find(request->destination);
+    if (addressed == m_responders.end())
+        return;
+    DeviceResponder &responder = addressed->second;
 
     QByteArray reply;
     if (faults.nak) {
-        reply = m_responder.refusal(*request);
+        reply = responder.refusal(*request);
     } else {
-        const DeviceMemory before = m_responder.memory();
+        const DeviceMemory before = responder.memory();
         bool stored = false;
-        reply = m_responder.respond(*request, &stored);
+        reply = responder.respond(*request, &stored);
         // Acknowledge only what is safely on disk.
         if (stored && !saveState()) {
-            m_responder.memory() = before;
-            reply = m_responder.refusal(*request);
+            responder.memory() = before;
+            reply = responder.refusal(*request);
         }
     }
 

@@ -6,7 +6,9 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QTimer>
+#include <QVector>
 #include <deque>
+#include <map>
 
 #include "deviceresponder.h"
 #include "faultplan.h"
@@ -27,7 +29,9 @@ class EmulatorServer : public QObject
 public:
     struct Options
     {
-        quint8 address = 0;
+        // The slave addresses served, each its own device with four cells
+        // (devices sharing one RS-485 line).
+        QVector<quint8> addresses{0};
         bool pace = false;
         bool trace = false;
         QString stateFile;
@@ -67,7 +71,10 @@ private:
     void traceFrame(const char *direction, const QByteArray &text);
 
     Options m_options;
-    DeviceResponder m_responder;
+    std::map<quint8, DeviceResponder> m_responders;
+    // Memories of addresses in the state file that this run does not serve:
+    // kept so that saving does not lose them.
+    std::map<quint8, DeviceMemory> m_otherMemories;
     RequestAssembler m_assembler;
     QElapsedTimer m_clock;
     QTimer m_sendTimer;

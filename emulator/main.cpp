@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Serve this serial port instead of a pseudo-terminal."),
                                         QStringLiteral("name"));
     const QCommandLineOption addressOption(QStringLiteral("address"),
-                                           QStringLiteral("Slave address, 0 to 255 (default 0)."),
+                                           QStringLiteral("Slave address, 0 to 255 (default 0); several --address serve several devices on one line."),
                                            QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption stateOption(QStringLiteral("state"),
                                          QStringLiteral("Keep the memory cells in this file."),
@@ -97,10 +97,13 @@ int main(int argc, char *argv[])
 
     EmulatorServer::Options options;
     bool ok = false;
-    const int address = parser.value(addressOption).toInt(&ok);
-    if (!ok || address < 0 || address > 255)
-        return fail(QStringLiteral("--address must be 0 to 255"));
-    options.address = quint8(address);
+    options.addresses.clear();
+    for (const QString &value : parser.values(addressOption)) {
+        const int address = value.toInt(&ok);
+        if (!ok || address < 0 || address > 255 || options.addresses.contains(quint8(address)))
+            return fail(QStringLiteral("--address must be 0 to 255, each address once"));
+        options.addresses.append(quint8(address));
+    }
     options.pace = parser.isSet(paceOption);
     options.trace = parser.isSet(traceOption);
     options.stateFile = parser.value(stateOption);

@@ -173,6 +173,15 @@ const std::pair<const char *, Painter> icons[] = {
          device(p, QRectF(8, 52, 80, 38));
          arrow(p, QPointF(48, 50), QPointF(48, 4), green);
      }},
+    {"device-cells.png", [](QPainter &p) {
+         device(p, QRectF(8, 58, 80, 32));
+         // The four memory cells, the first one filled.
+         p.setPen(outline(ink, 3));
+         for (int i = 0; i < 4; ++i) {
+             p.setBrush(i == 0 ? green : paper);
+             p.drawRoundedRect(QRectF(10 + i * 20, 10, 16, 38), 3, 3);
+         }
+     }},
     {"Actions-document-new-icon.png", [](QPainter &p) {
          page(p);
          p.setPen(Qt::NoPen);

@@ -12,6 +12,7 @@ class FakeDialogs : public Dialogs
 public:
     QString fileName;          // what the next file dialog returns
     QStringList shown;         // "kind|title|text" or "kind|caption|dir|filter"
+    bool answer = true;        // what a question returns
 
     QString getOpenFileName(QWidget *, const QString &caption, const QString &dir, const QString &filter) override
     {
@@ -26,6 +27,11 @@ public:
     void warning(QWidget *, const QString &title, const QString &text) override { note("warning", title, text); }
     void critical(QWidget *, const QString &title, const QString &text) override { note("critical", title, text); }
     void about(QWidget *, const QString &title, const QString &text) override { note("about", title, text); }
+    bool question(QWidget *, const QString &title, const QString &text) override
+    {
+        note("question", title, text);
+        return answer;
+    }
 
 private:
     void note(const char *kind, const QString &title, const QString &text)

@@ -116,7 +116,8 @@ QString TestMainWindow::connectionState() const
     const bool on = !action("connectAction")->isEnabled();
     const bool agree = action("disconnectAction")->isEnabled() == on
         && window->findChild<QComboBox *>(QStringLiteral("portComboBox"))->isEnabled() == !on
-        && action("writeAction")->isEnabled() == on && action("readAction")->isEnabled() == on;
+        && action("writeAction")->isEnabled() == on && action("readAction")->isEnabled() == on
+        && action("cellsAction")->isEnabled() == on;
     return !agree ? QStringLiteral("mixed") : on ? QStringLiteral("connected") : QStringLiteral("disconnected");
 }
 
@@ -167,7 +168,8 @@ void TestMainWindow::actions()
         "compileAction|Скомпилировать|Скомпилировать|F7|root-terminal|1",
         "writeAction|Записать в прибор|Записать в прибор||receive|0",
         "readAction|Считать из прибора|Считать из прибора||outbox|0",
-        "newFileAction|Создать файл|Создать файл||Actions-document-new-icon|1"};
+        "newFileAction|Создать файл|Создать файл||Actions-document-new-icon|1",
+        "cellsAction|Ячейки прибора|Ячейки прибора||device-cells|0"};
     for (const QString &row : expected) {
         const QStringList field = row.split(QLatin1Char('|'));
         QAction *a = action(field[0]);
@@ -200,7 +202,8 @@ void TestMainWindow::toolBarOrder()
              QStringLiteral("connectAction disconnectAction | label portComboBox | label slaveIdSpinBox | | "
                             "aboutAction 32px"));
     QCOMPARE(describe(program), QStringLiteral("newFileAction openFileAction saveFileAction saveAsAction | "
-                                               "compileAction writeAction readAction | label cellComboBox 32px"));
+                                               "compileAction writeAction readAction | label cellComboBox | "
+                                               "cellsAction 32px"));
     QCOMPARE(window->toolBarArea(program), Qt::TopToolBarArea);
     QVERIFY(window->toolBarBreak(program));
 }

@@ -38,6 +38,7 @@ private slots:
     void run();
     void uploadVerifyDownload();
     void linesAppearAsTheyHappen();
+    void backupRestoreScan();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -143,6 +144,34 @@ void TestCli::run_data()
         << QByteArray("...--port PORT is required...") << 0;
     QTest::newRow("ports") << QStringList{"ports"} << QByteArray() << none << 0 << QByteArray("...") << QByteArray()
         << 0;
+    const QByteArray emptyCells = "{\"address\":0,\"cells\":[{\"cell\":1,\"count\":0,\"name\":\"     \"},"
+        "{\"cell\":2,\"count\":0,\"name\":\"     \"},{\"cell\":3,\"count\":0,\"name\":\"     \"},"
+        "{\"cell\":4,\"count\":0,\"name\":\"     \"}]}\n";
+    QTest::newRow("cells json") << QStringList{"cells", "--port", "@port", "--json"} << QByteArray() << none << 0
+        << emptyCells << QByteArray("Ячейка 1\nЯчейка 2\nЯчейка 3\nЯчейка 4\n") << 8;
+    QTest::newRow("cells, a name unanswered") << QStringList{"cells", "--port", "@port"} << QByteArray()
+        << QStringList{"drop:4", "drop:5"} << 1
+        << QByteArray("1         0 записей\n2  ошибка: ошибка чтения prgName\n3         0 записей\n...") << QByteArray("...")
+        << 9;
+    QTest::newRow("backup without -o") << QStringList{"backup", "--port", "x"} << QByteArray() << none << 2
+        << QByteArray() << QByteArray("...-o FILE is required...") << 0;
+    QTest::newRow("backup, bad cells") << QStringList{"backup", "--port", "x", "--cells", "1,1", "-o", "f"}
+        << QByteArray() << none << 2 << QByteArray() << QByteArray("...--cells must list...") << 0;
+    QTest::newRow("restore, refused file sends nothing") << QStringList{"restore", "--port", "@port", "@r.qmbackup"}
+        << QByteArray("{\"format\": \"quillmar-backup\", \"version\": 7}") << none << 2 << QByteArray()
+        << QByteArray("quillmar-cli restore: %f: version: неизвестная версия\n") << 0;
+    QTest::newRow("restore, cell not in the copy") << QStringList{"restore", "--port", "@port", "--cells", "2", "@c.qmbackup"}
+        << QByteArray("{\"format\": \"quillmar-backup\", \"version\": 1, \"address\": 0, \"cells\": "
+                      "[{\"cell\": 1, \"name\": \"Demo \", \"count\": 0, \"records\": []}]}")
+        << none << 2 << QByteArray() << QByteArray("...the copy holds no cell 2...") << 0;
+    QTest::newRow("restore, bad address list") << QStringList{"restore", "--port", "x", "--address", "1,256", "f"}
+        << QByteArray() << none << 2 << QByteArray() << QByteArray("...--address must list...") << 0;
+    QTest::newRow("scan, bad range") << QStringList{"scan", "--port", "x", "--addresses", "9-3"} << QByteArray() << none
+        << 2 << QByteArray() << QByteArray("...--addresses must be A-B...") << 0;
+    QTest::newRow("scan, nothing answers") << QStringList{"scan", "--port", "@port", "--addresses", "1-2", "--json"}
+        << QByteArray() << none << 1 << QByteArray("{\"found\":[]}\n") << QByteArray("...адрес 2\n") << 2;
+    QTest::newRow("scan, port cannot be opened") << QStringList{"scan", "--port", "/nonexistent/tty", "--addresses", "0"}
+        << QByteArray() << none << 2 << QByteArray() << QByteArray("/nonexistent/tty: Не удается открыть порт\n") << 0;
     QTest::newRow("ports with arguments") << QStringList{"ports", "x"} << QByteArray() << none << 2 << QByteArray()
         << QByteArray("...takes no arguments...") << 0;
 }
@@ -230,6 +259,50 @@ void TestCli::linesAppearAsTheyHappen()
     QCOMPARE(process.state(), QProcess::Running);
     QVERIFY(process.waitForFinished(20000));
     QVERIFY((out + process.readAllStandardOutput()).endsWith("Строка 1 записана\nОшибка записи\n"));
+}
+
+void TestCli::backupRestoreScan()
+{
+    EmulatorProcess device;
+    QVERIFY(device.start({"--address", "0", "--address", "7"}, false));
+    const QString port = device.portName();
+    QByteArray out, err;
+    QCOMPARE(runCli({"upload", "--port", port, "--cell", "2", write("b.prgx", example)}, out, err), 0);
+    QCOMPARE(runCli({"cells", "--port", port}, out, err), 0);
+    QCOMPARE(out, QByteArray("1         0 записей\n2  Test   6 записей\n3         0 записей\n4         0 записей\n"));
+
+    const QString copy = m_dir.filePath("device.qmbackup");
+    QCOMPARE(runCli({"backup", "--port", port, "--cells", "2,4", "-o", copy}, out, err), 0);
+    QVERIFY2(out.endsWith("Копия сохранена: " + copy.toUtf8() + '\n'), out.constData());
+    QCOMPARE(err, QByteArray("Ячейка 2\nЯчейка 4\n"));
+    // A failed backup leaves the earlier copy as it was.
+    QFile file(copy);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QCOMPARE(runCli({"backup", "--port", port, "--address", "9", "-o", copy}, out, err), 1);
+    QCOMPARE(out, QByteArray("Ячейка 1: ошибка чтения size\nКопия не сохранена\n"));
+    file.seek(0);
+    QCOMPARE(file.readAll(), saved);
+
+    // Address 9 does not answer: its work ends, address 7 is still done.
+    QCOMPARE(runCli({"restore", "--port", port, "--address", "9,7", copy}, out, err), 1);
+    QCOMPARE(out, QByteArray("Адрес 9, ячейка 2: ошибка записи строки 0\n"
+                             "Адрес 9: работа прекращена, полностью восстановлены ячейки: нет\n"
+                             "Адрес 7, ячейка 2: записано и проверено\nАдрес 7, ячейка 4: записано и проверено\n"
+                             "Итог: записано и проверено 2 из 4\n"));
+    QCOMPARE(runCli({"restore", "--port", port, "--address", "7", "--cells", "4", copy}, out, err), 0);
+    QCOMPARE(out, QByteArray("Адрес 7, ячейка 4: записано и проверено\nИтог: записано и проверено 1 из 1\n"));
+    QCOMPARE(runCli({"cells", "--port", port, "--address", "7", "--json"}, out, err), 0);
+    QVERIFY2(out.contains("{\"cell\":2,\"count\":6,\"name\":\"Test \"}"), out.constData());
+
+    QCOMPARE(runCli({"scan", "--port", port, "--addresses", "5-8"}, out, err), 0);
+    QCOMPARE(out, port.toUtf8() + "  адрес 7\n");
+    QVERIFY(err.endsWith("Порт " + port.toUtf8() + ", адрес 8\n"));
+    // The ports named in QUILLMAR_PORTS are the default.
+    qputenv("QUILLMAR_PORTS", port.toUtf8());
+    QCOMPARE(runCli({"scan", "--addresses", "0-1", "--json"}, out, err), 0);
+    qunsetenv("QUILLMAR_PORTS");
+    QCOMPARE(out, "{\"found\":[{\"address\":0,\"port\":\"" + port.toUtf8() + "\"}]}\n");
 }
 
 QTEST_GUILESS_MAIN(TestCli)
