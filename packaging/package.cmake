@@ -1,8 +1,5 @@
 # The Debian package: quillmar_<version>_<arch>.deb, made by `cpack -G DEB`
 # in a Release build directory.
-set(QUILLMAR_MAINTAINER "Quillmar developers <dev@quillmar.invalid>"
-    CACHE STRING "Maintainer field of the Debian package")
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillmar)
 set(CPACK_PACKAGE_VENDOR Norvex)
@@ -20,10 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The first line is the summary; the rest, indented by CPack, is the long
-# description.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Quillmar edits the control programs of Norvex programmable power supplies,
+# CPack puts the summary above this long description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillmar edits the control programs of Norvex programmable power supplies,
 colouring the text as it is typed, compiles them into the device's
 instruction records, writes them into one of the device's four memory
 cells over a serial port and reads stored programs back as source text.
