@@ -1,5 +1,8 @@
 # The Debian package: quillmar_<version>_<arch>.deb, made by `cpack -G DEB`
-# in a Release build directory.
+# in a Release build directory. lintian finds no error in it; it warns
+# copyright-without-copyright-notice because the maker's notice carries no
+# year, and gives a few hints on the programs' section and hardening
+# flags (scripts/package.sh builds with Debian's hardening flags).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillmar)
 set(CPACK_PACKAGE_VENDOR Norvex)
