@@ -34,7 +34,6 @@ expect() {
 }
 
 expect "upload" "$cli" up
-expect "download" "$cli" dow
 expect "--help
 --version" "$cli" --
 expect "--address
