@@ -64,6 +64,8 @@ commands=$("$usr/bin/quillmar-cli" --help | awk '/^Commands:/ { on = 1; next } o
 for command in $commands; do
     grep -qx "\.SS $command" <<<"$cli_page" || fail "quillmar-cli(1) has no section for $command"
 done
+sed -n '/^\.SH OPTIONS/,/^\.SH /p' <<<"$cli_page" | grep -q 'fB\\-\\-version' ||
+    fail "quillmar-cli(1) has no OPTIONS section with --version"
 grep -q 'fB\\-\\-port' < <(zcat "$usr/share/man/man1/quillmar-device.1.gz") || fail "quillmar-device(1) lacks --port"
 for page in "$usr"/share/man/man1/*.1.gz; do
     warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
