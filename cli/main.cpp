@@ -21,6 +21,10 @@ void printToolHelp(std::FILE *stream)
         out.writeLine(QStringLiteral("  %1  %2").arg(QString::fromLatin1(command.name), -10)
                           .arg(QString::fromUtf8(command.summary)));
     out.writeLine(QString());
+    out.writeLine(QStringLiteral("Options:"));
+    out.writeLine(QStringLiteral("  --help      print this help"));
+    out.writeLine(QStringLiteral("  --version   print the name and the version"));
+    out.writeLine(QString());
     out.writeLine(QStringLiteral("'quillmar-cli COMMAND --help' describes a command."));
 }
 
@@ -39,6 +43,10 @@ int main(int argc, char *argv[])
     const QString name = arguments.takeFirst();
     if (isHelp(name) || name == QLatin1String("help")) {
         printToolHelp(stdout);
+        return ExitSuccess;
+    }
+    if (name == QLatin1String("--version")) {
+        OutputStream(stdout).writeLine(QStringLiteral("quillmar-cli " QUILLMAR_VERSION));
         return ExitSuccess;
     }
     for (const CliCommand &command : cliCommands()) {

@@ -51,6 +51,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmar-device"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMAR_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
         "  wrongaddr:N  short:N  hangup:N\n"
         "--corrupt P damages each reply character with probability P percent."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("Serve this serial port instead of a pseudo-terminal."),
                                         QStringLiteral("name"));

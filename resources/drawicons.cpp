@@ -1,6 +1,9 @@
 // Paints the tool-bar icons and the application icon of Quillmar and saves
-// them as PNG files (plus the Windows .ico). Run by hand after changing a
-// picture: build the target `drawicons`, then
+// them as PNG files (plus the Windows .ico). The application icon is painted
+// from the same drawing at every size the desktop themes ask for (the
+// 128-pixel one is quillmar.png, the others icons/quillmar-N.png), so the
+// sizes never drift apart. Run by hand after changing a picture: build the
+// target `drawicons`, then
 //   QT_QPA_PLATFORM=offscreen build/app/drawicons resources
 // and commit the images.
 
@@ -277,13 +280,22 @@ int main(int argc, char *argv[])
         p.end();
         ok = save(image, out + QStringLiteral("/rec/") + QLatin1String(icon.first)) && ok;
     }
-    QImage appIcon(128, 128, QImage::Format_ARGB32);
-    appIcon.fill(Qt::transparent);
-    QPainter p(&appIcon);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintApplicationIcon(p);
-    p.end();
-    ok = save(appIcon, out + QStringLiteral("/quillmar.png")) && ok;
-    ok = save(appIcon, out + QStringLiteral("/quillmar.ico"), "ICO") && ok;
+    QDir().mkpath(out + QStringLiteral("/icons"));
+    for (const int size : {48, 64, 128, 256}) {
+        // The drawing is laid out on a 128-pixel square.
+        QImage appIcon(size, size, QImage::Format_ARGB32);
+        appIcon.fill(Qt::transparent);
+        QPainter p(&appIcon);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 128.0, size / 128.0);
+        paintApplicationIcon(p);
+        p.end();
+        if (size == 128) {
+            ok = save(appIcon, out + QStringLiteral("/quillmar.png")) && ok;
+            ok = save(appIcon, out + QStringLiteral("/quillmar.ico"), "ICO") && ok;
+        } else {
+            ok = save(appIcon, out + QStringLiteral("/icons/quillmar-%1.png").arg(size)) && ok;
+        }
+    }
     return ok ? 0 : 1;
 }

@@ -25,7 +25,9 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-packages=(cmake g++ make)
+# help2man writes the manual pages at build time; the others check the
+# installed tree (tests/packaging).
+packages=(cmake g++ make help2man gzip man-db desktop-file-utils appstream)
 if [ "$variant" = qt6 ]; then
     packages+=(qt6-base-dev qt6-serialport-dev libgl-dev)
 else

@@ -121,6 +121,8 @@ void TestCli::run_data()
         << none << 1 << QByteArray() << QByteArray("...error: некорректная ссылка jmp #\n") << 0;
     QTest::newRow("help") << QStringList{"--help"} << QByteArray() << none << 0
         << QByteArray("Usage: quillmar-cli COMMAND...") << QByteArray() << 0;
+    QTest::newRow("version") << QStringList{"--version"} << QByteArray() << none << 0
+        << QByteArray("quillmar-cli " QUILLMAR_VERSION "\n") << QByteArray() << 0;
     QTest::newRow("unknown command") << QStringList{"flash"} << QByteArray() << none << 2 << QByteArray()
         << QByteArray("...unknown command...") << 0;
 
