@@ -32,6 +32,7 @@ private slots:
     void newFileDuringUploadChangesNothingSent();
     void killedDeviceEndsUploadAndDisconnects();
     void cellAndAddressAreReadPerTransfer();
+    void reconnectDuringTransferOffersNoSecondOne_data();
     void reconnectDuringTransferOffersNoSecondOne();
     void transferPaneLeadsToNoSourceLine();
 
@@ -202,8 +203,16 @@ void TestTransferWindow::cellAndAddressAreReadPerTransfer()
     QCOMPARE(readCell(state, 2).name, QByteArray("Many "));
 }
 
+void TestTransferWindow::reconnectDuringTransferOffersNoSecondOne_data()
+{
+    QTest::addColumn<QByteArray>("transfer");
+    QTest::newRow("write") << QByteArray("writeAction");
+    QTest::newRow("read") << QByteArray("readAction");
+}
+
 void TestTransferWindow::reconnectDuringTransferOffersNoSecondOne()
 {
+    QFETCH(QByteArray, transfer);
     EmulatorProcess device;
     QVERIFY(connectTo(device, {"--fault", "delay:1:400"}));
     editor()->setPlainText(threeRecordSource);
@@ -213,7 +222,7 @@ void TestTransferWindow::reconnectDuringTransferOffersNoSecondOne()
         action("connectAction")->trigger();
         statesAfterReconnect = actionStates();
     });
-    action("writeAction")->trigger();
+    action(transfer.constData())->trigger();
     QCOMPARE(statesAfterReconnect, "0000");
     QCOMPARE(actionStates(), "0111");
 }
