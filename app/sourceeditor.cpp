@@ -34,8 +34,7 @@ void SourceEditor::setErrorMarks(const QVector<CompileError> &errors)
     for (const CompileError &error : errors) {
         if (error.line < 1 || error.line > document()->blockCount())
             continue;
-        QString &text = marks[error.line - 1];
-        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + error.message;
+        marks.insert(error.line - 1, error.message);
     }
     if (!marks.isEmpty())
         scrollToShow(document()->findBlockByNumber(marks.firstKey()));

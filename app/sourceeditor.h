@@ -12,7 +12,7 @@ class QTextBlock;
 
 // The source editor: line numbers in a gutter left of the text, and the
 // lines the last compile found wrong marked in light red, each with its
-// messages as tool tip, until the next edit or compile.
+// message as tool tip, until the next edit or compile.
 class SourceEditor : public QTextEdit
 {
     Q_OBJECT
@@ -20,7 +20,8 @@ class SourceEditor : public QTextEdit
 public:
     explicit SourceEditor(QWidget *parent = nullptr);
 
-    // Marks the (1-based) line of every error and brings the first marked
+    // Marks the (1-based) line of every error (one message per line; the
+    // compiler reports no more) and brings the first marked
     // line into view; the caret does not move. An empty list removes the marks.
     void setErrorMarks(const QVector<CompileError> &errors);
     // Puts the caret at the start of a 1-based line, in view, and takes the focus.
@@ -38,7 +39,7 @@ private:
     void scrollToShow(const QTextBlock &block);
 
     LineNumberGutter *gutter;
-    QMap<int, QString> marks;  // 0-based line -> its messages
+    QMap<int, QString> marks;  // 0-based line -> its message
 };
 
 #endif
