@@ -202,6 +202,10 @@ void TestWindowSafety::titleAndCaretFollowTheText()
     QVERIFY(editor()->toPlainText().endsWith(QStringLiteral("jmp #1;")));
     QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
     QCOMPARE(shown(), QStringLiteral("Quillmar"));
+    // Transfer lines lead to no source line: the caret stays.
+    QTest::mouseDClick(pane()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       pane()->cursorRect(QTextCursor(pane()->document()->firstBlock())).center());
+    QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
 }
 
 void TestWindowSafety::saveRemembersDirectory()
