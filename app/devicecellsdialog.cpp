@@ -208,7 +208,7 @@ void DeviceCellsDialog::restore()
         cells.append(cell.cell);
         total += 2 * (cell.records.size() + 2);
     }
-    if (!m_dialogs->question(this, tr("Ячейки прибора"),
+    if (!m_dialogs->confirm(this, tr("Ячейки прибора"),
                              tr("Перезаписать ячейки %1 прибора с адресом %2?").arg(cellList(cells)).arg(m_address)))
         return;
 

@@ -1,6 +1,7 @@
 #include "app/dialogs.h"
 
 #include <QFileDialog>
+#include <QPushButton>
 #include <QMessageBox>
 
 QString Dialogs::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
@@ -30,8 +31,26 @@ void Dialogs::about(QWidget *parent, const QString &title, const QString &text)
     QMessageBox::about(parent, title, text);
 }
 
-bool Dialogs::question(QWidget *parent, const QString &title, const QString &text)
+bool Dialogs::confirm(QWidget *parent, const QString &title, const QString &text)
 {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+void Dialogs::critical(QWidget *parent, const QString &title, const QString &text, const QString &informativeText)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setInformativeText(informativeText);
+    box.exec();
+}
+
+QMessageBox::StandardButton Dialogs::question(QWidget *parent, const QString &title, const QString &text,
+                                              const QVector<Button> &buttons,
+                                              QMessageBox::StandardButton escapeButton)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    for (const Button &button : buttons)
+        box.addButton(button.button)->setText(button.text);
+    box.setEscapeButton(escapeButton);
+    return QMessageBox::StandardButton(box.exec());
 }

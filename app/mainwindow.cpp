@@ -3,24 +3,23 @@
 
 #include "app/devicecellsdialog.h"
 #include "app/dialogs.h"
-#include "app/doubleclickfilter.h"
+#include "app/outputpane.h"
+#include "app/portcombobox.h"
 #include "app/portlist.h"
+#include "app/sourceeditor.h"
+#include "app/sourcefiles.h"
+#include "app/toolbarlabel.h"
+#include "app/unsavedchanges.h"
 #include "highlight/highlighter.h"
 #include "lang/compiler.h"
-#include "lang/sourcetext.h"
 #include "transfer/programdownload.h"
 #include "transfer/programupload.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
-#include <QPalette>
-#include <QSaveFile>
 #include <QSpinBox>
-#include <QTextBlock>
 #include <QToolBar>
 
 // The icons live in this static library; nothing else would pull them in.
@@ -31,33 +30,7 @@ static void initResources()
 
 namespace {
 
-const QString dirPrgFileKey = QStringLiteral("dirPrgFile");
 const QString defaultProgramText = QStringLiteral("prgName = \"Prg1\";\n");
-
-QLabel *toolBarLabel(const QString &text, int minimumWidth, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setMinimumWidth(minimumWidth);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-void whitenPalette(QWidget *widget)
-{
-    QPalette palette = widget->palette();
-    const QBrush white(QColor(255, 255, 255), Qt::SolidPattern);
-    const QPalette::ColorGroup groups[] = {QPalette::Active, QPalette::Inactive, QPalette::Disabled};
-    const QPalette::ColorRole roles[] = {QPalette::Light,           QPalette::Base,   QPalette::Window,
-                                         QPalette::HighlightedText, QPalette::NoRole, QPalette::ToolTipBase};
-    for (QPalette::ColorGroup group : groups) {
-        for (QPalette::ColorRole role : roles)
-            palette.setBrush(group, role, white);
-    }
-    widget->setPalette(palette);
-}
 
 } // namespace
 
@@ -69,7 +42,6 @@ MainWindow::MainWindow(QWidget *parent)
 {
     initResources();
     ui->setupUi(this);
-    whitenPalette(ui->plainTextEdit);
 
     serialPort = new QSerialPort(this);
     serialPort->setObjectName(QStringLiteral("serialPort"));
@@ -77,12 +49,13 @@ MainWindow::MainWindow(QWidget *parent)
     deviceLink.setPort(serialPort);
 
     portLabel = toolBarLabel(tr("  Номер\n  порта"), 60, this);
-    portComboBox = new QComboBox(this);
+    portComboBox = new PortComboBox(this);
     portComboBox->setObjectName(QStringLiteral("portComboBox"));
     programToolBar = new QToolBar(this);
     programToolBar->setObjectName(QStringLiteral("programToolBar"));
 
     settings = std::make_unique<QSettings>(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5"));
+    sourceFiles = std::make_unique<SourceFiles>(this, *settings);
 
     operandCodes = makeOperandCodes();
     comparisonCodes = makeComparisonCodes();
@@ -90,8 +63,6 @@ MainWindow::MainWindow(QWidget *parent)
     // Before the first text arrives, so the default program is coloured.
     highlighter = new Highlighter(ui->textEdit->document());
     compiler = std::make_unique<Compiler>(highlighter->statementPatterns(), operandCodes, comparisonCodes);
-
-    fillPortList();
 
     slaveIdLabel = toolBarLabel(tr(" Slave ID"), 60, this);
     slaveIdSpinBox = new QSpinBox(this);
@@ -118,11 +89,11 @@ MainWindow::MainWindow(QWidget *parent)
     readAction->setEnabled(false);
     cellsAction->setEnabled(false);
 
-    auto *paneClicks = new DoubleClickFilter(ui->plainTextEdit->viewport());
-    connect(paneClicks, &DoubleClickFilter::doubleClicked, this, &MainWindow::showSourceLineOf);
+    connect(ui->plainTextEdit, &OutputPane::sourceLineDoubleClicked, ui->textEdit, &SourceEditor::showLine);
 
     // Connected last: the default text above does not count as an edit.
     connect(ui->textEdit, &QTextEdit::textChanged, this, &MainWindow::TextChanges);
+    unsavedChanges = std::make_unique<UnsavedChanges>(this, ui->textEdit->document());
 }
 
 MainWindow::~MainWindow()
@@ -132,17 +103,6 @@ MainWindow::~MainWindow()
     // again: minutes of a frozen window for a file of a few megabytes.
     disconnect(ui->textEdit, nullptr, this, nullptr);
     delete ui;
-}
-
-void MainWindow::fillPortList()
-{
-    // Editable, so that a port the system does not list (a pseudo-terminal,
-    // a virtual pair) can be typed by name or path.
-    portComboBox->setEditable(true);
-    portComboBox->addItems(availablePortChoices());
-    // Wide enough for a pseudo-terminal path such as /dev/pts/12.
-    const int textWidth = portComboBox->fontMetrics().horizontalAdvance(QStringLiteral("/dev/pts/99"));
-    portComboBox->setFixedSize(qMax(60, textWidth + 32), 30);
 }
 
 void MainWindow::createActions()
@@ -241,28 +201,13 @@ void MainWindow::setDialogs(Dialogs *replacement)
 void MainWindow::checkText()
 {
     const CompileResult result = compiler->compile(ui->textEdit->toPlainText());
-    ui->plainTextEdit->setPlainText(result.paneText);
-    paneSourceLines = result.paneSourceLines;
+    ui->plainTextEdit->showCompile(result);
     program = result.records;
     // A source without a name line keeps the name of an earlier compile.
     if (result.nameSet)
         programName = result.programName;
     compileFailed = result.failed ? 1 : 0;
-}
-
-void MainWindow::showSourceLineOf(const QPoint &panePosition)
-{
-    const int paneLine = ui->plainTextEdit->cursorForPosition(panePosition).blockNumber();
-    const int sourceLine = paneSourceLines.value(paneLine, 0);
-    if (sourceLine < 1)
-        return;
-    const QTextBlock block = ui->textEdit->document()->findBlockByNumber(sourceLine - 1);
-    if (!block.isValid())
-        return;
-    QTextCursor cursor(block);
-    ui->textEdit->setTextCursor(cursor);
-    ui->textEdit->ensureCursorVisible();
-    ui->textEdit->setFocus(Qt::OtherFocusReason);
+    ui->textEdit->setErrorMarks(result.errors);
 }
 
 // Transfers
@@ -273,13 +218,6 @@ TransferTarget MainWindow::transferTarget() const
     target.address = quint8(slaveIdSpinBox->value());
     target.cell = cellComboBox->currentIndex();
     return target;
-}
-
-void MainWindow::startTransferPane()
-{
-    // From here the pane shows transfer lines, which come from no source line.
-    ui->plainTextEdit->clear();
-    paneSourceLines.clear();
 }
 
 void MainWindow::appendPaneLine(const QString &line)
@@ -304,7 +242,7 @@ void MainWindow::SaveLineToDevice()
     setTransferActionsEnabled(false);
     checkText();
     if (compileFailed == 0) {
-        startTransferPane();
+        ui->plainTextEdit->clearMessages();
         // program and programName are copied here: a NewFile or another
         // edit while the upload waits for replies does not change what goes out.
         uploadProgram(deviceLink, program, programName, transferTarget(),
@@ -315,17 +253,20 @@ void MainWindow::SaveLineToDevice()
 
 void MainWindow::ReadLineFromDevice()
 {
-    if (transferRunning)
+    if (transferRunning || !mayReplaceText())
         return;
     const TransferTarget target = transferTarget();
-    startTransferPane();
+    ui->plainTextEdit->clearMessages();
     transferRunning = true;
     setTransferActionsEnabled(false);
     downloadProgram(
         deviceLink, target, operandCodes, comparisonCodes,
         [this](const QString &line) { appendPaneLine(line); },
         // As plain text: a name such as "<b>" must not be taken for markup.
-        [this](const QStringList &lines) { ui->textEdit->setPlainText(lines.join(QLatin1Char('\n'))); });
+        [this](const QStringList &lines) {
+            ui->textEdit->setPlainText(lines.join(QLatin1Char('\n')));
+            ui->textEdit->moveCursor(QTextCursor::End);
+        });
     finishTransfer();
 }
 
@@ -353,6 +294,19 @@ void MainWindow::showDeviceCells()
     dialog->refresh();
 }
 
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (mayReplaceText())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool MainWindow::mayReplaceText()
+{
+    return unsavedChanges->settle(this, *dialogs, [this] { return saveCurrentFile(); });
+}
+
 void MainWindow::TextChanges()
 {
     saveFileAction->setEnabled(true);
@@ -373,18 +327,11 @@ void MainWindow::About()
 
 void MainWindow::OpenPort()
 {
-    serialPort->setPortName(portComboBox->currentText().trimmed());
-    if (!serialPort->open(QIODevice::ReadWrite)) {
-        serialPort->close();
-        dialogs->critical(this, tr("Error"), tr("Не удается открыть порт"));
+    QString cause;
+    if (!openSerialPort(*serialPort, portComboBox->currentText().trimmed(), cause)) {
+        dialogs->critical(this, tr("Error"), tr("Не удается открыть порт"), cause);
         return;
     }
-    // A pseudo-terminal rejects some line settings; that never matters, so
-    // the results are not examined.
-    serialPort->setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
-    serialPort->setDataBits(QSerialPort::Data8);
-    serialPort->setParity(QSerialPort::NoParity);
-    serialPort->setStopBits(QSerialPort::OneStop);
     setConnected(true);
 }
 
@@ -421,79 +368,49 @@ void MainWindow::handlePortError(QSerialPort::SerialPortError error)
 
 // Source files
 
-QString MainWindow::startDirectory() const
-{
-    const QString dir = settings->value(dirPrgFileKey).toString();
-    return dir.isEmpty() ? QDir::currentPath() : dir;
-}
-
-void MainWindow::rememberDirectory(const QString &path)
-{
-    settings->setValue(dirPrgFileKey, QFileInfo(path).path());
-}
-
 void MainWindow::NewFile()
 {
+    // Not while the window is built: there is nothing to lose yet.
+    if (unsavedChanges && !mayReplaceText())
+        return;
     ui->textEdit->clear();
+    // Loaded text is unmodified; the caret goes where appending it would
+    // leave it, so typing goes on after the name line.
     ui->textEdit->setPlainText(defaultProgramText);
-    ui->plainTextEdit->clear();
-    paneSourceLines.clear();
+    ui->textEdit->moveCursor(QTextCursor::End);
+    ui->plainTextEdit->clearMessages();
     program.clear();
 }
 
 void MainWindow::OpenFile()
 {
-    const QString path =
-        dialogs->getOpenFileName(this, tr("Open File"), startDirectory(), tr("Файл программы (*.prgx)"));
-    if (path.isEmpty())
+    QString text;
+    if (!mayReplaceText() || !sourceFiles->open(*dialogs, text))
         return;
-    rememberDirectory(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        dialogs->warning(this, tr("Ошибка"), tr("Не удается открыть файл"));
-        return;
-    }
-    ui->textEdit->setPlainText(sourceFromFileBytes(file.readAll()));
-    file.close();
-    currentFileName = path;
+    ui->textEdit->setPlainText(text);
     saveFileAction->setEnabled(false);
 }
 
 void MainWindow::SaveFile()
 {
-    QString target = currentFileName;
-    if (target.isEmpty()) {
-        target = dialogs->getSaveFileName(this, tr("Save File"), startDirectory(), tr("Файл программы (*.prgx)"));
-        if (target.isEmpty())
-            return;
-    }
-    saveTo(target);
+    saveCurrentFile();
+}
+
+bool MainWindow::saveCurrentFile()
+{
+    return saved(sourceFiles->save(*dialogs, ui->textEdit->toPlainText()));
 }
 
 void MainWindow::SaveAsFile()
 {
-    const QString target =
-        dialogs->getSaveFileName(this, tr("Save File"), startDirectory(), tr("Файл программы (*.prgx)"));
-    if (target.isEmpty())
-        return;
-    saveTo(target);
+    saved(sourceFiles->saveAs(*dialogs, ui->textEdit->toPlainText()));
 }
 
-void MainWindow::saveTo(const QString &target)
+bool MainWindow::saved(bool success)
 {
-    rememberDirectory(target);
-    // Written to a temporary file that replaces the target only when every
-    // byte is on disk: a failed save leaves the previous file as it was.
-    QSaveFile file(target);
-    bool saved = file.open(QIODevice::WriteOnly);
-    if (saved) {
-        file.write(ui->textEdit->toPlainText().toUtf8());
-        saved = file.commit();
+    if (success) {
+        saveFileAction->setEnabled(false);
+        ui->textEdit->document()->setModified(false);
     }
-    if (!saved) {
-        dialogs->warning(this, tr("Ошибка"), tr("Не удается сохранить файл"));
-        return;
-    }
-    currentFileName = target;
-    saveFileAction->setEnabled(false);
+    return success;
 }

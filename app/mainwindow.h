@@ -16,6 +16,9 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class PortComboBox;
+class SourceFiles;
+class UnsavedChanges;
 class QSpinBox;
 class QToolBar;
 class Dialogs;
@@ -56,6 +59,10 @@ public slots:
     void TextChanges();
     void About();
 
+protected:
+    // Asks before unsaved edits are thrown away; Cancel keeps the window.
+    void closeEvent(QCloseEvent *event) override;
+
 signals:
     // The open port failed (device unplugged, peer gone) and was closed.
     void portLost();
@@ -63,15 +70,14 @@ signals:
 private:
     void buildToolBars();
     void createActions();
-    void fillPortList();
     void setConnected(bool connected);
     void handlePortError(QSerialPort::SerialPortError error);
-    QString startDirectory() const;
-    void rememberDirectory(const QString &path);
-    void saveTo(const QString &target);
-    void showSourceLineOf(const QPoint &panePosition);
+    bool saveCurrentFile();
+    // After a save: on success the text counts as saved. Returns success.
+    bool saved(bool success);
+    // False when the user keeps the edited text (Cancel, or its save failed).
+    bool mayReplaceText();
     TransferTarget transferTarget() const;
-    void startTransferPane();
     void appendPaneLine(const QString &line);
     void finishTransfer();
     void showDeviceCells();
@@ -80,7 +86,7 @@ private:
     QLabel *portLabel = nullptr;
     QLabel *slaveIdLabel = nullptr;
     QLabel *cellLabel = nullptr;
-    QComboBox *portComboBox = nullptr;
+    PortComboBox *portComboBox = nullptr;
     QSpinBox *slaveIdSpinBox = nullptr;
     QAction *connectAction = nullptr;
     QAction *disconnectAction = nullptr;
@@ -101,19 +107,17 @@ private:
     CodeTable operandCodes;
     CodeTable comparisonCodes;
     QVector<InstructionRecord> program;
-    QString currentFileName;
     QString programName;
     Highlighter *highlighter = nullptr;
     qint32 compileFailed = 0;
 
     std::unique_ptr<Compiler> compiler;
-    // For each line of the output pane the 1-based source line it came from
-    // (0: none); empty once the pane shows anything but a compile.
-    QVector<int> paneSourceLines;
     // An upload or download is under way (it spins the event loop, so the
     // port may be closed and opened again meanwhile).
     bool transferRunning = false;
 
+    std::unique_ptr<SourceFiles> sourceFiles;
+    std::unique_ptr<UnsavedChanges> unsavedChanges;
     std::unique_ptr<Dialogs> standardDialogs;
     Dialogs *dialogs = nullptr;
 };

@@ -12,7 +12,12 @@ class FakeDialogs : public Dialogs
 public:
     QString fileName;          // what the next file dialog returns
     QStringList shown;         // "kind|title|text" or "kind|caption|dir|filter"
-    bool answer = true;        // what a question returns
+    bool confirmed = true;     // what a confirmation returns
+    // The answer to every question; Discard lets an action go on as it did
+    // before anything was asked.
+    QMessageBox::StandardButton answer = QMessageBox::Discard;
+    QStringList buttonTexts;   // of the last question, in order
+    QStringList informative;   // informative texts of critical boxes
 
     QString getOpenFileName(QWidget *, const QString &caption, const QString &dir, const QString &filter) override
     {
@@ -27,9 +32,23 @@ public:
     void warning(QWidget *, const QString &title, const QString &text) override { note("warning", title, text); }
     void critical(QWidget *, const QString &title, const QString &text) override { note("critical", title, text); }
     void about(QWidget *, const QString &title, const QString &text) override { note("about", title, text); }
-    bool question(QWidget *, const QString &title, const QString &text) override
+    bool confirm(QWidget *, const QString &title, const QString &text) override
+    {
+        note("confirm", title, text);
+        return confirmed;
+    }
+    void critical(QWidget *, const QString &title, const QString &text, const QString &informativeText) override
+    {
+        note("critical", title, text);
+        informative.append(informativeText);
+    }
+    QMessageBox::StandardButton question(QWidget *, const QString &title, const QString &text,
+                                         const QVector<Button> &buttons, QMessageBox::StandardButton) override
     {
         note("question", title, text);
+        buttonTexts.clear();
+        for (const Button &button : buttons)
+            buttonTexts.append(button.text);
         return answer;
     }
 

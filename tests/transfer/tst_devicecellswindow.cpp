@@ -112,12 +112,12 @@ void TestDeviceCellsWindow::tableBackupRestoreRead()
     QCOMPARE(row(0), QStringLiteral("1|Prg1 |3"));
     dialogs.shown.clear();
     dialogs.fileName = copy;
-    dialogs.answer = false;
+    dialogs.confirmed = false;
     press("restoreButton");
-    QCOMPARE(dialogs.shown.last(), QStringLiteral("question|Ячейки прибора|Перезаписать ячейки 1, 2, 3 и 4 "
+    QCOMPARE(dialogs.shown.last(), QStringLiteral("confirm|Ячейки прибора|Перезаписать ячейки 1, 2, 3 и 4 "
                                                   "прибора с адресом 0?"));
     QCOMPARE(row(0), QStringLiteral("1|Prg1 |3"));
-    dialogs.answer = true;
+    dialogs.confirmed = true;
     press("restoreButton");
     QCOMPARE(status(), QStringLiteral("Записаны и проверены ячейки: 1, 2, 3 и 4"));
     QCOMPARE(row(0), QStringLiteral("1|Test |6"));
