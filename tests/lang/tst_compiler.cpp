@@ -55,8 +55,9 @@ void TestCompiler::pane_data()
                        ">func:3 oper:0 arg1:4 arg3:0 arg3:0 arg4:0", "", ok.arg(10)}
         << QStringList();
     QTest::newRow("unrecognised lines are all reported")
-        << "Us == 5;\nNOP;\n/* c */\nnop;" << QStringList{"error: Us == 5;", "error: NOP;", "error: /* c */", "nop;", ""}
-        << QStringList{"1:error: Us == 5;", "2:error: NOP;", "3:error: /* c */"};
+        << "Us == 5;\nNOP;\n/* c */\nЖ\nnop;"
+        << QStringList{"error: Us == 5;", "error: NOP;", "error: /* c */", "error: Ж", "nop;", ""}
+        << QStringList{"1:error: Us == 5;", "2:error: NOP;", "3:error: /* c */", "4:error: Ж"};
     QTest::newRow("just above 32 bits stops")
         << "nop;\nUs = 2147483648;\nbad;" << QStringList{"nop;", "error: Us = 2147483648;"}
         << QStringList{"2:error: Us = 2147483648;"};
