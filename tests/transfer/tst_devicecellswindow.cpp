@@ -94,6 +94,7 @@ void TestDeviceCellsWindow::tableBackupRestoreRead()
     QVERIFY(openDialog(device));
     QCOMPARE(row(0), QStringLiteral("1|Test |6"));
     QCOMPARE(row(3), QStringLiteral("4|     |0"));
+    QCOMPARE(dialog()->findChild<QTableWidget *>("cellTable")->columnCount(), 3);
     QCOMPARE(actionStates(), QStringLiteral("1111"));
 
     dialogs.fileName = dir.filePath("copy");
@@ -162,6 +163,7 @@ void TestDeviceCellsWindow::refusedCopy()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{\"format\": \"other\"}") > 0);
     file.close();
     press("restoreButton");
+    QCOMPARE(dialogs.shown.first(), "open|Восстановить из копии|" + QDir::currentPath() + "|Копия прибора (*.qmbackup)");
     QCOMPARE(dialogs.shown.last(), "warning|Ошибка|" + dialogs.fileName + ": format: не копия прибора Quillmar");
     QCOMPARE(status(), QString());
     QCOMPARE(row(0), QStringLiteral("1|Test |6"));
