@@ -153,35 +153,10 @@ void MainWindow::createActions()
 
 void MainWindow::buildToolBars()
 {
-    QToolBar *main = ui->mainToolBar;
-    main->addAction(connectAction);
-    main->addAction(disconnectAction);
-    main->addSeparator();
-    main->addWidget(portLabel);
-    main->addWidget(portComboBox);
-    main->addSeparator();
-    main->addWidget(slaveIdLabel);
-    main->addWidget(slaveIdSpinBox);
-    main->addSeparator();
-    main->addSeparator();
-    main->addAction(aboutAction);
-
-    programToolBar->addAction(newFileAction);
-    programToolBar->addAction(openFileAction);
-    programToolBar->addAction(saveFileAction);
-    programToolBar->addAction(saveAsAction);
-    programToolBar->addSeparator();
-    programToolBar->addAction(compileAction);
-    programToolBar->addAction(writeAction);
-    programToolBar->addAction(readAction);
-    programToolBar->addSeparator();
-    programToolBar->addWidget(cellLabel);
-    programToolBar->addWidget(cellComboBox);
-    programToolBar->addSeparator();
-    programToolBar->addAction(cellsAction);
-
-    main->setIconSize(QSize(32, 32));
-    programToolBar->setIconSize(QSize(32, 32));
+    fillToolBar(ui->mainToolBar, {connectAction, disconnectAction, nullptr, portLabel, portComboBox, nullptr,
+                                  slaveIdLabel, slaveIdSpinBox, nullptr, nullptr, aboutAction});
+    fillToolBar(programToolBar, {newFileAction, openFileAction, saveFileAction, saveAsAction, nullptr, compileAction,
+                                 writeAction, readAction, nullptr, cellLabel, cellComboBox, nullptr, cellsAction});
 }
 
 void MainWindow::setTransferActionsEnabled(bool enabled)
