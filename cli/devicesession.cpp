@@ -1,5 +1,7 @@
 #include "devicesession.h"
 
+#include "link/serialportopen.h"
+
 DeviceSession::DeviceSession(bool trace)
 {
     m_link.setPort(&m_port);
@@ -16,15 +18,6 @@ DeviceSession::DeviceSession(bool trace)
 
 bool DeviceSession::open(const QString &portName)
 {
-    m_port.setPortName(portName);
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        m_port.close();
-        return false;
-    }
-    // A pseudo-terminal refuses some line settings; that never matters.
-    m_port.setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    return true;
+    QString cause;
+    return openSerialPort(m_port, portName, cause);
 }

@@ -8,7 +8,7 @@
 #include "link/devicelink.h"
 
 // The serial port and device link of one command, set up as the window
-// sets up its own: 9600 8N1, the port closed at its first read or resource
+// sets up its own (openSerialPort), the port closed at its first read or resource
 // error (a vanished device would otherwise report that error endlessly).
 class DeviceSession
 {
