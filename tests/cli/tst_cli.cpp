@@ -9,9 +9,7 @@
 namespace {
 
 const QByteArray example = "prgName = \"Test\";\n\n#1;\nUs = 100;\nif Us < M1 #1 else #2;\ndelay_ms 500;\n#2;\njmp #1;";
-const QByteArray paneOfExample = "Запись данных в устройство\nСтрока 0 записана\nСтрока 1 записана\n"
-                                 "Строка 2 записана\nСтрока 3 записана\nСтрока 4 записана\nСтрока 5 записана\n"
-                                 "Size записан\nPrgName \"Test\" записан\n\nДанные успешно записаны\n";
+const QByteArray uploadEnd = "Строка 5 записана\nSize записан\nPrgName \"Test\" записан\n\nДанные успешно записаны\n";
 
 // "...tail" matches an output ending in tail, "head..." one starting with
 // head, "...part..." one containing part; anything else the whole output.
@@ -119,7 +117,7 @@ void TestCli::run_data()
     row("upload, record 1 refused", "upload|--port|@port|@p.prgx", 1,
         "Запись данных в устройство\nСтрока 0 записана\nОшибка записи\n", "", example, {"nak:2"}, 2);
     row("upload, read-back fails", "upload|--port|@port|--verify|@p.prgx", 1,
-        paneOfExample + "Проверка: ошибка чтения size\n", "", example, {"badcrc:9", "badcrc:10"}, 10);
+        "..." + uploadEnd + "Проверка: ошибка чтения size\n", "", example, {"badcrc:9", "badcrc:10"}, 10);
     row("upload, port missing", "upload|--port|/nonexistent/tty|@p.prgx", 2, "", "...Не удается открыть порт...",
         example);
     row("download, traced on an echoing line", "download|--port|@port|--trace", 1, "", "...\nEcho\n...", {},
@@ -189,7 +187,8 @@ void TestCli::uploadVerifyDownload()
     const QString port = device.portName();
     QByteArray out, err;
     QCOMPARE(runCli({"upload", "--port", port, "--cell", "3", "--verify", write("example.prgx", example)}, out, err), 0);
-    QCOMPARE(out, paneOfExample + "Проверка пройдена\n");
+    QVERIFY2(out.startsWith("Запись данных в устройство\n") && out.endsWith(uploadEnd + "Проверка пройдена\n"),
+             out.constData());
     QCOMPARE(err, QByteArray());
 
     // The pane goes to standard error while the source goes to standard

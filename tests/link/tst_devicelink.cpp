@@ -135,7 +135,7 @@ void TestDeviceLink::cellsKeepTheirOwnProgram()
     QCOMPARE(s.link.writeProgramLine(255, record, 99, 3, WriteFunction), LinkResult::Ok);
     QCOMPARE(s.link.writeProgramSize(255, 100, 3, WriteFunction), LinkResult::Ok);
     QCOMPARE(s.link.writeProgramName(255, QStringLiteral("Тест5"), 3, WriteFunction), LinkResult::Ok);
-    for (const int cell : {2, 3}) {
+    for (const int cell : {0, 3}) {
         int count = -1;
         QString name;
         R got;
