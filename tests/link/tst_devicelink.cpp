@@ -64,13 +64,10 @@ void TestDeviceLink::faults_data()
     // Reads try twice on any failure, writes three times but only while there is no reply.
     row("read dropped once, retried", "--fault drop:1", O::ReadSize, L::Ok, 2);
     row("read never answered", "--fault drop:every", O::ReadSize, L::NoReply, 2, "Call GetLine");
-    row("write dropped twice", "--fault drop:1 --fault drop:2", O::WriteSize, L::Ok, 3);
     row("write never answered", "--fault drop:every", O::WriteSize, L::NoReply, 3);
     row("read too late", "--fault delay:every:600", O::ReadSize, L::NoReply, 2);
     row("read late but in time", "--fault delay:1:120", O::ReadSize, L::Ok, 1);
     row("read bad crc once", "--fault badcrc:1", O::ReadSize, L::Ok, 2, "Error crc\n");
-    row("read lower case", "--fault lowercase:every", O::ReadSize, L::BadReply, 2, "Error crc\n");
-    row("write bad crc, no retry", "--fault badcrc:1", O::WriteSize, L::BadReply, 1);
     row("write refused, no retry", "--fault nak:1", O::WriteSize, L::BadReply, 1);
     row("read refused", "--fault nak:every", O::ReadName, L::BadReply, 2, "Error linesize\n6 8");
     row("read other address", "--fault wrongaddr:every", O::ReadSize, L::BadReply, 2, "Error Id\n-55");
@@ -81,7 +78,6 @@ void TestDeviceLink::faults_data()
     row("device hangs up", "--fault hangup:1", O::ReadSize, L::NoReply, 1);
     // The echo is dropped; a damaged reply after it fails the attempt, and an echo alone is no reply.
     row("echo, then bad crc", "--echo --fault badcrc:1", O::ReadSize, L::Ok, 2, "Echo\n");
-    row("echo, then bad crc on a write", "--echo --fault badcrc:1", O::WriteSize, L::BadReply, 1, "Echo\n");
     row("echo, then nothing", "--echo --fault drop:every", O::ReadSize, L::NoReply, 2, "Echo\n");
     row("echo, then nothing on a write", "--echo --fault drop:every", O::WriteSize, L::NoReply, 3, "Echo\n");
 }
@@ -132,28 +128,23 @@ void TestDeviceLink::staleReplyIsNotTaken()
 
 void TestDeviceLink::cellsKeepTheirOwnProgram()
 {
+    // The last line of cell 4 at the highest address, with extreme values in every field.
     Session s;
     QVERIFY(s.open({"--address", "255"}));
-    const QVector<R> program{R{10, 0, 1}, R{1, 0x86, 2}, R{1, 0x13, INT_MIN, INT_MAX, SHRT_MIN, SHRT_MAX}, R{3}};
-    const int cell = 2;
-    const int first = 20;
-    for (int i = 0; i < program.size(); ++i)
-        QCOMPARE(s.link.writeProgramLine(255, program.at(i), first + i, cell, WriteFunction), LinkResult::Ok);
-    QCOMPARE(s.link.writeProgramSize(255, 4, cell, WriteFunction), LinkResult::Ok);
-    QCOMPARE(s.link.writeProgramName(255, QStringLiteral("Тест5"), cell, WriteFunction), LinkResult::Ok);
-
-    for (int other = 0; other < 4; ++other) {
+    const R record{1, 0x13, INT_MIN, INT_MAX, SHRT_MIN, SHRT_MAX};
+    QCOMPARE(s.link.writeProgramLine(255, record, 99, 3, WriteFunction), LinkResult::Ok);
+    QCOMPARE(s.link.writeProgramSize(255, 100, 3, WriteFunction), LinkResult::Ok);
+    QCOMPARE(s.link.writeProgramName(255, QStringLiteral("Тест5"), 3, WriteFunction), LinkResult::Ok);
+    for (const int cell : {0, 3}) {
         int count = -1;
         QString name;
-        QCOMPARE(s.link.readProgramSize(255, count, other, ReadFunction), LinkResult::Ok);
-        QCOMPARE(count, other == cell ? 4 : 0);
-        QCOMPARE(s.link.readProgramName(255, name, other, ReadFunction), LinkResult::Ok);
-        QCOMPARE(name, other == cell ? QString(4, QChar(0)) + QLatin1Char('5') : QStringLiteral("     "));
-        for (int i = 0; i < program.size(); ++i) {
-            R r;
-            QCOMPARE(s.link.readProgramLine(255, r, first + i, other, ReadFunction), LinkResult::Ok);
-            QCOMPARE(r, other == cell ? program.at(i) : R());
-        }
+        R got;
+        QCOMPARE(s.link.readProgramSize(255, count, cell, ReadFunction), LinkResult::Ok);
+        QCOMPARE(s.link.readProgramName(255, name, cell, ReadFunction), LinkResult::Ok);
+        QCOMPARE(s.link.readProgramLine(255, got, 99, cell, ReadFunction), LinkResult::Ok);
+        QCOMPARE(count, cell == 3 ? 100 : 0);
+        QCOMPARE(name, cell == 3 ? QString(4, QChar(0)) + QLatin1Char('5') : QStringLiteral("     "));
+        QCOMPARE(got, cell == 3 ? record : R());
     }
 }
 
