@@ -36,9 +36,9 @@ void TestRecordDecoder::decode_data()
     row("every statement text and source kind",
         {R{Nop}, R{Assign, 0x86, 5}, R{SubAssign, 3, -5}, R{MulAssign, 0x8E, 7}, R{AddAssign, 0x15, 1},
          R{DivAssign, 0x13, 2}, R{DelayS, 0, 2}, R{Label, 0, 12}, R{If, 3, -5, 5, 7, 0}, R{If, 0, 1, 0, 7, -3},
-         R{Assign, 0x40, 6}, R{Assign, 0xC0, 6}},
+         R{Assign, 0x40, 6}, R{Assign, 0xC0, 18}},
         {header, "", "nop;", "M1 = Ro;", "Io -= -5;", "T1 *= M2;", "K1 += 1;", "ExOut /= 2;", "delay_s 2;", "#12;",
-         "if Io >= -5 #12;", "if Us == 1 #12;", "Us = M1;", "Us = M1;"});
+         "if Io >= -5 #12;", "if Us == 1 #12;", "Us = M1;", "Us = ExIn;"});
     row("name loses surrounding spaces only", {R{Nop}}, {QString::fromUtf8("prgName = \"A\0b\";", 16), "", "nop;"},
         QString::fromUtf8("  A\0b ", 6));
     row("line breaks inside the name stay on the header line", {R{Nop}}, {"prgName = \"A B C\";", "", "nop;"},
