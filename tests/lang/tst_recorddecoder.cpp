@@ -8,6 +8,7 @@
 using R = InstructionRecord;
 using Records = QVector<InstructionRecord>;
 Q_DECLARE_METATYPE(Records)
+Q_DECLARE_METATYPE(InstructionRecord)
 
 class TestRecordDecoder : public QObject
 {
@@ -16,6 +17,9 @@ class TestRecordDecoder : public QObject
 private slots:
     void decode_data();
     void decode();
+    void image_data();
+    void image();
+    void writePayload();
 };
 
 void TestRecordDecoder::decode_data()
@@ -70,6 +74,39 @@ void TestRecordDecoder::decode()
     QCOMPARE(out.ok, lines.size() > 1);
     QCOMPARE(out.ok ? out.lines : QStringList{out.message}, lines);
     QCOMPARE(out.ok ? out.message : out.lines.join(QString()), QString());
+}
+
+void TestRecordDecoder::image_data()
+{
+    QTest::addColumn<InstructionRecord>("record");
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QString>("listing");
+
+    QTest::newRow("Us = -1") << R{1, 0, -1} << QByteArray("0100FFFFFFFF0000000000000000")
+                             << ">func:1 oper:0 arg1:-1 arg3:0 arg3:0 arg4:0";
+    QTest::newRow("M8 *= T1") << R{9, 0x8D, 14} << QByteArray("098D0E0000000000000000000000")
+                              << ">func:9 oper:8D arg1:14 arg3:0 arg3:0 arg4:0";
+    QTest::newRow("signed extremes") << R{2, 0x13, INT_MIN, INT_MAX, SHRT_MIN, -2}
+                                     << QByteArray("021300000080FFFFFF7F0080FEFF")
+                                     << ">func:2 oper:13 arg1:-2147483648 arg3:2147483647 arg3:-32768 arg4:-2";
+}
+
+void TestRecordDecoder::image()
+{
+    QFETCH(InstructionRecord, record);
+    QFETCH(QByteArray, hex);
+    QCOMPARE(record.toImage().toHex().toUpper(), hex);
+    QCOMPARE(R::fromImage(QByteArray::fromHex(hex)), record);
+    QTEST(record.listingLine(), "listing");
+    // A short image reads its missing bytes as zero.
+    QCOMPARE(R::fromImage(QByteArray::fromHex(hex).left(3)), (R{record.func, record.oper, quint8(record.arg1)}));
+}
+
+void TestRecordDecoder::writePayload()
+{
+    const R r{3, 0, 7};
+    QCOMPARE(r.writePayload(3), r.toImage() + '\x03');
+    QCOMPARE(r.writePayload(257), r.toImage() + '\x01');
 }
 
 QTEST_APPLESS_MAIN(TestRecordDecoder)
