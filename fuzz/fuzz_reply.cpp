@@ -1,29 +1,12 @@
-// The reply path of the device link: hex decoding and the checks of read
-// and write transactions, fed with raw characters as they come off the line.
-//
-// Input: byte 0 is the minimum length of the read; the rest is the raw
-// reply buffer.
+// The link's reply path (hex decoding, the checks of read and write
+// transactions) fed with raw characters off the line. Byte 0 is the read's
+// minimum length; the rest is the reply buffer.
 
 #include <QByteArray>
 
 #include "emulator/devicewire.h"
 #include "fuzzcheck.h"
 #include "link/frame.h"
-
-namespace {
-
-// The frame text the link works on: first start character through the
-// first end character after it.
-QByteArray frameText(const FrameSettings &s, const QByteArray &raw)
-{
-    const int start = raw.indexOf(s.start);
-    if (start < 0)
-        return QByteArray();
-    const int end = raw.indexOf(s.end, start + 1);
-    return end < 0 ? QByteArray() : raw.mid(start, end - start + 1);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
 {
@@ -35,37 +18,30 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
 
     QByteArray decoded;
     const int n = decodeReply(settings, raw, decoded);
-    FUZZ_CHECK(n >= -1 && n <= 255);
-    FUZZ_CHECK(n < 0 || n == decoded.size());
+    FUZZ_CHECK(n >= -1 && n <= 255 && (n < 0 || n == decoded.size()));
 
-    // The emulator's decoder was written separately; on a whole frame text
-    // the two must agree byte for byte (the link refuses overlong frames).
-    const QByteArray text = frameText(settings, raw);
+    // The emulator's decoder was written separately; on the frame text (first
+    // start character through the next end character) the two must agree
+    // byte for byte (the link refuses overlong frames).
+    const int start = raw.indexOf(settings.start);
+    const int end = start < 0 ? -1 : raw.indexOf(settings.end, start + 1);
+    const QByteArray text = end < 0 ? QByteArray() : raw.mid(start, end - start + 1);
     if (!text.isEmpty()) {
         QByteArray wire;
-        const bool wireOk = DeviceWire::decode(text, wire);
-        if (wireOk && wire.size() <= 255) {
-            FUZZ_CHECK(n == wire.size());
-            FUZZ_CHECK(decoded == wire);
-        } else {
-            FUZZ_CHECK(n < 0);
-        }
+        const bool wireOk = DeviceWire::decode(text, wire) && wire.size() <= 255;
+        FUZZ_CHECK(wireOk ? n == wire.size() && decoded == wire : n < 0);
     }
 
     QByteArray out;
     int count = -1;
     QByteArray trace;
     const LinkResult query = checkQueryReply(settings, raw, minLength, out, count, &trace);
-    FUZZ_CHECK(query == LinkResult::Ok || query == LinkResult::BadReply);
-    FUZZ_CHECK(count >= 0 && count <= 255);
+    FUZZ_CHECK((query == LinkResult::Ok || query == LinkResult::BadReply) && count >= 0 && count <= 255);
     if (query == LinkResult::Ok) {
-        // Accepted: a whole intact frame, long enough, addressed to us.
-        FUZZ_CHECK(trace.isEmpty());
-        FUZZ_CHECK(n > 0 && count == n && out == decoded);
-        FUZZ_CHECK(count >= minLength);
-        FUZZ_CHECK(crc16(out) == 0);
-        FUZZ_CHECK(quint8(out.at(0)) == settings.ownAddress);
-        // What was accepted is exactly what the device would have sent.
+        // Accepted: a whole intact frame, long enough, addressed to us, and
+        // exactly what the device would have sent.
+        FUZZ_CHECK(trace.isEmpty() && n > 0 && count == n && out == decoded && count >= minLength);
+        FUZZ_CHECK(crc16(out) == 0 && quint8(out.at(0)) == settings.ownAddress);
         FUZZ_CHECK(DeviceWire::encode(out) == text);
     } else {
         FUZZ_CHECK(trace.startsWith("Error "));
@@ -78,12 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
         FUZZ_CHECK(DeviceWire::encode(decoded) == text);
     }
 
-    // Any bytes framed by the link come back unchanged.
+    // Any bytes framed by the link come back unchanged (a reply of more than
+    // 255 bytes is refused, so the payload stays below).
     if (raw.size() >= 4) {
-        // A reply of more than 255 bytes is refused, so the payload stays below.
         const QByteArray payload = raw.mid(4, 255 - 6);
-        const QByteArray frame = encodeFrame(settings, quint8(raw.at(0)), quint8(raw.at(1)),
-                                             quint8(raw.at(2)), payload);
+        const QByteArray frame =
+            encodeFrame(settings, quint8(raw.at(0)), quint8(raw.at(1)), quint8(raw.at(2)), payload);
         QByteArray back;
         FUZZ_CHECK(decodeReply(settings, frame, back) == payload.size() + 6);
         FUZZ_CHECK(crc16(back) == 0 && back.mid(4, payload.size()) == payload);

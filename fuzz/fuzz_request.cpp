@@ -1,24 +1,21 @@
-// The emulator's request path: the character stream is cut into frames,
-// parsed and answered, as the emulated device does on its line.
-//
-// Input: the characters the device receives. Every frame parsed must be
-// the exact encoding of what was parsed, and every reply must be a frame
-// the computer's link reads back unchanged.
+// The emulator's request path: the characters the device receives are cut
+// into frames, parsed and answered. Every frame parsed must be the exact
+// encoding of what was parsed; every reply a frame the link reads back
+// unchanged; the state file is read with the same distrust.
 
 #include <QByteArray>
 
 #include "emulator/deviceresponder.h"
 #include "emulator/devicewire.h"
+#include "emulator/requestassembler.h"
 #include "fuzzcheck.h"
 #include "link/frame.h"
-#include "emulator/requestassembler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), int(size));
     RequestAssembler assembler;
     DeviceResponder device(1);
-    const FrameSettings settings;
 
     for (const QByteArray &frame : assembler.feed(input)) {
         FUZZ_CHECK(frame.startsWith(DeviceWire::Start) && frame.endsWith(DeviceWire::End));
@@ -28,12 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
         const std::optional<DeviceRequest> request = DeviceResponder::parse(frame);
         if (!request)
             continue;
-        QByteArray bytes;
-        bytes.append(char(request->destination));
-        bytes.append(char(request->source));
-        bytes.append(char(request->reg));
-        bytes.append(char(request->function));
-        bytes.append(request->data);
+        const QByteArray bytes = QByteArray(1, char(request->destination)) + char(request->source)
+            + char(request->reg) + char(request->function) + request->data;
         FUZZ_CHECK(DeviceWire::encode(DeviceWire::withCrc(bytes)) == frame);
 
         // What a write to this register could change (comparing whole
@@ -49,23 +42,18 @@ extern "C" int LLVMFuzzerTestOneInput(const quint8 *data, size_t size)
         const QByteArray reply = device.respond(*request, &stored);
         FUZZ_CHECK(stored || touched() == before);
         FUZZ_CHECK(reply.size() >= 6 && DeviceWire::crc(reply) == 0);
-        FUZZ_CHECK(quint8(reply.at(0)) == request->source);
-        FUZZ_CHECK(quint8(reply.at(1)) == device.address());
+        FUZZ_CHECK(quint8(reply.at(0)) == request->source && quint8(reply.at(1)) == device.address());
         FUZZ_CHECK(!stored || quint8(reply.at(3)) == DeviceResponder::Acknowledged);
-
         QByteArray back;
-        FUZZ_CHECK(decodeReply(settings, DeviceWire::encode(reply), back) == reply.size());
-        FUZZ_CHECK(back == reply);
+        FUZZ_CHECK(decodeReply(FrameSettings(), DeviceWire::encode(reply), back) == reply.size() && back == reply);
     }
 
-    // The state file the emulator keeps is read with the same distrust.
-    // (Comparing whole memories is slow; only inputs that get past the tag
-    // can change anything.)
+    // Only inputs that get past the tag can change anything (comparing whole
+    // memories is slow).
     DeviceMemory memory = device.memory();
-    if (memory.fromBytes(input, nullptr)) {
+    if (memory.fromBytes(input, nullptr))
         FUZZ_CHECK(memory.toBytes() == input);
-    } else if (input.startsWith("QMDEV1\n")) {
+    else if (input.startsWith("QMDEV1\n"))
         FUZZ_CHECK(memory == device.memory());
-    }
     return 0;
 }

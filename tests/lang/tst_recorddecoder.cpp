@@ -8,6 +8,7 @@
 using R = InstructionRecord;
 using Records = QVector<InstructionRecord>;
 Q_DECLARE_METATYPE(Records)
+Q_DECLARE_METATYPE(InstructionRecord)
 
 class TestRecordDecoder : public QObject
 {
@@ -16,6 +17,9 @@ class TestRecordDecoder : public QObject
 private slots:
     void decode_data();
     void decode();
+    void image_data();
+    void image();
+    void writePayload();
 };
 
 void TestRecordDecoder::decode_data()
@@ -36,9 +40,9 @@ void TestRecordDecoder::decode_data()
     row("every statement text and source kind",
         {R{Nop}, R{Assign, 0x86, 5}, R{SubAssign, 3, -5}, R{MulAssign, 0x8E, 7}, R{AddAssign, 0x15, 1},
          R{DivAssign, 0x13, 2}, R{DelayS, 0, 2}, R{Label, 0, 12}, R{If, 3, -5, 5, 7, 0}, R{If, 0, 1, 0, 7, -3},
-         R{Assign, 0x40, 6}, R{Assign, 0xC0, 6}},
+         R{Assign, 0x40, 6}, R{Assign, 0xC0, 18}},
         {header, "", "nop;", "M1 = Ro;", "Io -= -5;", "T1 *= M2;", "K1 += 1;", "ExOut /= 2;", "delay_s 2;", "#12;",
-         "if Io >= -5 #12;", "if Us == 1 #12;", "Us = M1;", "Us = M1;"});
+         "if Io >= -5 #12;", "if Us == 1 #12;", "Us = M1;", "Us = ExIn;"});
     row("name loses surrounding spaces only", {R{Nop}}, {QString::fromUtf8("prgName = \"A\0b\";", 16), "", "nop;"},
         QString::fromUtf8("  A\0b ", 6));
     row("line breaks inside the name stay on the header line", {R{Nop}}, {"prgName = \"A B C\";", "", "nop;"},
@@ -70,6 +74,39 @@ void TestRecordDecoder::decode()
     QCOMPARE(out.ok, lines.size() > 1);
     QCOMPARE(out.ok ? out.lines : QStringList{out.message}, lines);
     QCOMPARE(out.ok ? out.message : out.lines.join(QString()), QString());
+}
+
+void TestRecordDecoder::image_data()
+{
+    QTest::addColumn<InstructionRecord>("record");
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QString>("listing");
+
+    QTest::newRow("Us = -1") << R{1, 0, -1} << QByteArray("0100FFFFFFFF0000000000000000")
+                             << ">func:1 oper:0 arg1:-1 arg3:0 arg3:0 arg4:0";
+    QTest::newRow("M8 *= T1") << R{9, 0x8D, 14} << QByteArray("098D0E0000000000000000000000")
+                              << ">func:9 oper:8D arg1:14 arg3:0 arg3:0 arg4:0";
+    QTest::newRow("signed extremes") << R{2, 0x13, INT_MIN, INT_MAX, SHRT_MIN, -2}
+                                     << QByteArray("021300000080FFFFFF7F0080FEFF")
+                                     << ">func:2 oper:13 arg1:-2147483648 arg3:2147483647 arg3:-32768 arg4:-2";
+}
+
+void TestRecordDecoder::image()
+{
+    QFETCH(InstructionRecord, record);
+    QFETCH(QByteArray, hex);
+    QCOMPARE(record.toImage().toHex().toUpper(), hex);
+    QCOMPARE(R::fromImage(QByteArray::fromHex(hex)), record);
+    QTEST(record.listingLine(), "listing");
+    // A short image reads its missing bytes as zero.
+    QCOMPARE(R::fromImage(QByteArray::fromHex(hex).left(3)), (R{record.func, record.oper, quint8(record.arg1)}));
+}
+
+void TestRecordDecoder::writePayload()
+{
+    const R r{3, 0, 7};
+    QCOMPARE(r.writePayload(3), r.toImage() + '\x03');
+    QCOMPARE(r.writePayload(257), r.toImage() + '\x01');
 }
 
 QTEST_APPLESS_MAIN(TestRecordDecoder)
