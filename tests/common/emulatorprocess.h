@@ -16,9 +16,6 @@ class EmulatorProcess
 public:
     ~EmulatorProcess();
 
-    // The line options taken from QUILLMAR_TEST_LINE.
-    static QStringList lineArguments();
-
     // Starts the emulator with args and opens the port (when openPort; a
     // window or another process may open it instead); false on failure.
     bool start(const QStringList &args = QStringList(), bool openPort = true);

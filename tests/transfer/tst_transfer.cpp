@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include "emulatorprocess.h"
@@ -34,10 +33,6 @@ public:
         char name[128] = {};
         if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
             return;
-        termios tio = {};
-        ::tcgetattr(m_slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_slave, TCSANOW, &tio);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
         m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { answer(); });
@@ -104,7 +99,6 @@ private:
 void TestTransfer::init()
 {
     lines.clear();
-    link.setTraceDevice(nullptr);
     state = dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".state");
     QFile::remove(state);
 }
