@@ -89,33 +89,27 @@ QString TestTransferWindow::actionStates() const
 void TestTransferWindow::transferEndsWithActionsEnabled_data()
 {
     QTest::addColumn<QString>("actionName");
-    QTest::addColumn<QStringList>("faults");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("lastLines");
     QTest::addColumn<QString>("editorAfter");
     QTest::addColumn<int>("requests");
     const QString bad = QStringLiteral("prgName = \"P\";\nUs == 5;\nnop;\n");
-    QTest::newRow("upload") << "writeAction" << QStringList() << exampleSource
+    QTest::newRow("upload") << "writeAction" << exampleSource
         << "Строка 5 записана\nSize записан\nPrgName \"Test\" записан\n\nДанные успешно записаны" << exampleSource << 8;
-    QTest::newRow("upload, compile error") << "writeAction" << QStringList() << bad
+    QTest::newRow("upload, compile error") << "writeAction" << bad
         << "Компиляция:\nprgName = \"P\";\nerror: Us == 5;\nnop;\n" << bad << 0;
-    QTest::newRow("upload, record 1 refused") << "writeAction" << QStringList{"--fault", "nak:2"} << exampleSource
-        << "Строка 0 записана\nОшибка записи" << exampleSource << 2;
-    QTest::newRow("download") << "readAction" << QStringList() << "nop;"
+    QTest::newRow("download") << "readAction" << "nop;"
         << "Строка 5 считана\nДанные успешно считаны и декодированы" << exampleSource << 8;
-    QTest::newRow("download, count unreadable") << "readAction" << QStringList{"--fault", "badcrc:every"} << "nop;"
-        << "error: ошибка чтения size" << "nop;" << 2;
 }
 
 void TestTransferWindow::transferEndsWithActionsEnabled()
 {
     QFETCH(QString, actionName);
-    QFETCH(QStringList, faults);
     QFETCH(QString, source);
     QFETCH(QString, lastLines);
     QVERIFY(writeCell(state, 0, compiled(exampleSource), "Test "));
     EmulatorProcess device;
-    QVERIFY(connectTo(device, faults));
+    QVERIFY(connectTo(device));
     editor()->setPlainText(source);
     action(qPrintable(actionName))->trigger();
     QVERIFY2(pane().endsWith(lastLines), qPrintable(pane()));
