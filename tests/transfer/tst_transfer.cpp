@@ -159,9 +159,9 @@ void TestTransfer::upload()
     device.stop();
     QTEST(device.requestCount(), "requests");
     if (result == UploadResult::Stored) {
-        const StoredCell cell = readCell(state, 2);
-        QCOMPARE(cell.count, program.records.size());
-        QCOMPARE(cell.images.last(), program.records.last().toImage());
+        const DeviceMemory memory = readState(state);
+        QCOMPARE(memory.count(2), program.records.size());
+        QCOMPARE(memory.record(2, memory.count(2) - 1), program.records.last().toImage());
         QCOMPARE(lines.last(), QStringLiteral("Данные успешно записаны"));
     }
 }

@@ -135,10 +135,10 @@ void TestTransferWindow::newFileDuringUploadChangesNothingSent()
     QVERIFY(pane().endsWith("Данные успешно записаны"));
     QCOMPARE(editor()->toPlainText(), QStringLiteral("prgName = \"Prg1\";\n"));
     device.stop();
-    const StoredCell cell = readCell(state, 0);
-    QCOMPARE(cell.count, 10);
-    QCOMPARE(cell.name, QByteArray("Many "));
-    QCOMPARE(cell.images.last(), compiled(source).last().toImage());
+    const DeviceMemory memory = readState(state);
+    QCOMPARE(memory.count(0), 10);
+    QCOMPARE(memory.name(0), QByteArray("Many "));
+    QCOMPARE(memory.record(0, 9), compiled(source).last().toImage());
 }
 
 void TestTransferWindow::killedDeviceEndsUploadAndDisconnects()
@@ -167,9 +167,9 @@ void TestTransferWindow::cellAndAddressAreReadPerTransfer()
     action("writeAction")->trigger();
     QVERIFY(pane().endsWith("Данные успешно записаны"));
     device.stop();
-    QCOMPARE(readCell(state, 0).count, 3);
-    QCOMPARE(readCell(state, 2).count, 2);
-    QCOMPARE(readCell(state, 2).name, QByteArray("Many "));
+    QCOMPARE(readState(state).count(0), 3);
+    QCOMPARE(readState(state).count(2), 2);
+    QCOMPARE(readState(state).name(2), QByteArray("Many "));
 }
 
 void TestTransferWindow::reconnectDuringTransferOffersNoSecondOne_data()
