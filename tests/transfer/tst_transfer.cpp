@@ -8,10 +8,10 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include "emulator/devicewire.h"
 #include "emulatorprocess.h"
 #include "lang/compiler.h"
 #include "link/devicelink.h"
-#include "link/frame.h"
 #include "transfer/programdownload.h"
 #include "transfer/programupload.h"
 #include "transfer/programverify.h"
@@ -54,13 +54,10 @@ private:
         m_pending.append(chunk, int(qMax<ssize_t>(::read(m_master, chunk, sizeof chunk), 0)));
         for (int end; (end = m_pending.indexOf('\r')) >= 0; ++requests) {
             QByteArray request;
-            decodeReply(FrameSettings(), m_pending.left(end + 1), request);
+            DeviceWire::decode(m_pending.left(end + 1), request);
             m_pending.remove(0, end + 1);
-            QByteArray reply;
-            reply.append(char(0xC8)).append(request.at(0)).append(request.at(2)).append(char(2)).append(char(101));
-            const quint16 crc = crc16(reply);
-            reply.append(char(crc >> 8)).append(char(crc & 0xFF));
-            const QByteArray frame = '#' + reply.toHex().toUpper() + '\r';
+            const QByteArray frame = DeviceWire::encode(DeviceWire::withCrc(
+                QByteArray(1, char(0xC8)) + request.at(0) + request.at(2) + char(2) + char(101)));
             [[maybe_unused]] const ssize_t written = ::write(m_master, frame.constData(), size_t(frame.size()));
         }
     }
