@@ -5,15 +5,11 @@ EmulatorProcess::~EmulatorProcess()
     stop();
 }
 
-QStringList EmulatorProcess::lineArguments()
-{
-    return QString::fromLocal8Bit(qgetenv("QUILLMAR_TEST_LINE")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
 bool EmulatorProcess::start(const QStringList &args, bool openPort)
 {
-    m_process.start(QStringLiteral(QUILLMAR_DEVICE),
-                    QStringList{QStringLiteral("--trace")} + lineArguments() + args);
+    const QString line = QString::fromLocal8Bit(qgetenv("QUILLMAR_TEST_LINE"));
+    m_process.start(QStringLiteral(QUILLMAR_DEVICE), QStringList{QStringLiteral("--trace")}
+                    + line.split(QLatin1Char(' '), Qt::SkipEmptyParts) + args);
     if (!m_process.waitForStarted(5000))
         return false;
     while (!m_process.canReadLine()) {

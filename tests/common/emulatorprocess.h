@@ -6,18 +6,13 @@
 #include <QSerialPort>
 #include <QStringList>
 
-// quillmar-device started for one test, with --trace so that the requests
-// it received can be counted, and (unless asked not to) a serial port opened
-// on its terminal. The environment variable QUILLMAR_TEST_LINE adds options
-// for the kind of line (for example "--echo" or "--latency 16"), so that
-// the same tests run against every kind.
+// quillmar-device for one test, traced so that its requests can be counted.
+// QUILLMAR_TEST_LINE adds line options ("--echo", "--latency 16") so that the
+// same tests run against every kind of line.
 class EmulatorProcess
 {
 public:
     ~EmulatorProcess();
-
-    // The line options taken from QUILLMAR_TEST_LINE.
-    static QStringList lineArguments();
 
     // Starts the emulator with args and opens the port (when openPort; a
     // window or another process may open it instead); false on failure.

@@ -2,7 +2,6 @@
 
 #include <QFile>
 
-#include "emulator/devicememory.h"
 #include "lang/compiler.h"
 
 namespace TransferTest {
@@ -39,18 +38,13 @@ bool writeCell(const QString &path, int cell, const QVector<InstructionRecord> &
     return file.open(QIODevice::WriteOnly) && file.write(memory.toBytes()) > 0;
 }
 
-StoredCell readCell(const QString &path, int cell)
+DeviceMemory readState(const QString &path)
 {
-    StoredCell stored;
-    QFile file(path);
     DeviceMemory memory;
-    if (!file.open(QIODevice::ReadOnly) || !memory.fromBytes(file.readAll(), nullptr))
-        return stored;
-    stored.count = memory.count(cell);
-    stored.name = memory.name(cell);
-    for (int i = 0; i < stored.count; ++i)
-        stored.images.append(memory.record(cell, i));
-    return stored;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        memory.fromBytes(file.readAll(), nullptr);
+    return memory;
 }
 
 } // namespace TransferTest

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "emulator/devicememory.h"
 #include "lang/instructionrecord.h"
 
 // Shared by the transfer tests: programs, and the emulator's state file.
@@ -24,9 +25,8 @@ QString countingSource(int n);
 // bytes, as stored); the other cells are empty.
 bool writeCell(const QString &path, int cell, const QVector<InstructionRecord> &records,
                const QByteArray &name);
-// One cell of a state file: its count, name and the images of its records.
-struct StoredCell { int count = -1; QByteArray name; QVector<QByteArray> images; };
-StoredCell readCell(const QString &path, int cell);
+// The emulator's state file (empty when it cannot be read).
+DeviceMemory readState(const QString &path);
 
 } // namespace TransferTest
 

@@ -92,11 +92,9 @@ void TestDeviceCells::backupWipeRestore()
 
     DeviceBackup backup;
     QString error;
-    for (int cell = 0; cell < 4; ++cell) {
-        StoredCell stored;
-        QVERIFY2(readStoredCell(m_link, 0, cell, stored, error), qPrintable(error));
-        backup.cells.append(stored);
-    }
+    backup.cells.resize(4);
+    for (int cell = 0; cell < 4; ++cell)
+        QVERIFY2(readStoredCell(m_link, 0, cell, backup.cells[cell], error), qPrintable(error));
     QCOMPARE(backup.cells.at(2).records, QVector<QByteArray>({undecodable, QByteArray(14, '\xEE')}));
     QCOMPARE(backup.cells.at(2).name, QStringLiteral("xéyz "));
 
@@ -109,12 +107,8 @@ void TestDeviceCells::backupWipeRestore()
     DeviceBackup copy;
     QVERIFY2(copy.fromJson(text, error), qPrintable(error));
 
-    for (int cell = 0; cell < 4; ++cell) {
-        StoredCell empty;
-        empty.cell = cell;
-        empty.name = QStringLiteral("     ");
-        QVERIFY(writeStoredCell(m_link, 0, empty, error));
-    }
+    for (int cell = 0; cell < 4; ++cell)
+        QVERIFY(writeStoredCell(m_link, 0, StoredCell{cell, QStringLiteral("     "), {}}, error));
     CellSummary wiped;
     QVERIFY(readCellSummary(m_link, 0, 0, wiped, error));
     QCOMPARE(wiped.count, 0);
@@ -149,11 +143,8 @@ void TestDeviceCells::refusedFiles_data()
     QTest::newRow("cell 5") << backupText(with("\"cell\": 1", "\"cell\": 5")) << "cells[0].cell";
     QTest::newRow("cell given twice") << backupText(cell + ", " + with("Demo ", "Other")) << "cells[1].cell";
     QTest::newRow("count not the records") << backupText(with("\"count\": 1", "\"count\": 2")) << "cells[0].count";
-    QByteArray many = "\"records\": [";
-    for (int i = 0; i < 101; ++i)
-        many += QByteArray(i ? ", " : "") + "\"0100640000000000000000000000\"";
-    QTest::newRow("count above 100") << backupText(with("\"count\": 1", "\"count\": 101")
-                                                       .replace("\"records\": [\"0100640000000000000000000000\"", many))
+    const QByteArray many = QByteArray(", \"0100640000000000000000000000\"").repeated(100);
+    QTest::newRow("count above 100") << backupText(with("\"count\": 1", "\"count\": 101").replace("\"]", "\"" + many + "]"))
                                      << "cells[0].count";
     QTest::newRow("record of 27 digits") << backupText(with("0100640000000000000000000000", "010064000000000000000000000"))
                                          << "cells[0].records[0]";

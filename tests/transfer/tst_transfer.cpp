@@ -6,13 +6,12 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
+#include "emulator/devicewire.h"
 #include "emulatorprocess.h"
 #include "lang/compiler.h"
 #include "link/devicelink.h"
-#include "link/frame.h"
 #include "transfer/programdownload.h"
 #include "transfer/programupload.h"
 #include "transfer/programverify.h"
@@ -34,10 +33,6 @@ public:
         char name[128] = {};
         if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
             return;
-        termios tio = {};
-        ::tcgetattr(m_slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_slave, TCSANOW, &tio);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
         m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
         QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { answer(); });
@@ -59,13 +54,10 @@ private:
         m_pending.append(chunk, int(qMax<ssize_t>(::read(m_master, chunk, sizeof chunk), 0)));
         for (int end; (end = m_pending.indexOf('\r')) >= 0; ++requests) {
             QByteArray request;
-            decodeReply(FrameSettings(), m_pending.left(end + 1), request);
+            DeviceWire::decode(m_pending.left(end + 1), request);
             m_pending.remove(0, end + 1);
-            QByteArray reply;
-            reply.append(char(0xC8)).append(request.at(0)).append(request.at(2)).append(char(2)).append(char(101));
-            const quint16 crc = crc16(reply);
-            reply.append(char(crc >> 8)).append(char(crc & 0xFF));
-            const QByteArray frame = '#' + reply.toHex().toUpper() + '\r';
+            const QByteArray frame = DeviceWire::encode(DeviceWire::withCrc(
+                QByteArray(1, char(0xC8)) + request.at(0) + request.at(2) + char(2) + char(101)));
             [[maybe_unused]] const ssize_t written = ::write(m_master, frame.constData(), size_t(frame.size()));
         }
     }
@@ -104,7 +96,6 @@ private:
 void TestTransfer::init()
 {
     lines.clear();
-    link.setTraceDevice(nullptr);
     state = dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".state");
     QFile::remove(state);
 }
@@ -165,9 +156,9 @@ void TestTransfer::upload()
     device.stop();
     QTEST(device.requestCount(), "requests");
     if (result == UploadResult::Stored) {
-        const StoredCell cell = readCell(state, 2);
-        QCOMPARE(cell.count, program.records.size());
-        QCOMPARE(cell.images.last(), program.records.last().toImage());
+        const DeviceMemory memory = readState(state);
+        QCOMPARE(memory.count(2), program.records.size());
+        QCOMPARE(memory.record(2, memory.count(2) - 1), program.records.last().toImage());
         QCOMPARE(lines.last(), QStringLiteral("Данные успешно записаны"));
     }
 }
