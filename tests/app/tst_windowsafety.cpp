@@ -28,17 +28,16 @@ const QString defaultText = QStringLiteral("prgName = \"Prg1\";\n");
 
 QString lines(int count)
 {
-    return QStringList(QVector<QString>(count, QStringLiteral("Us = 1;")).toList()).join(QLatin1Char('\n'));
+    return QStringLiteral("Us = 1;\n").repeated(count).chopped(1);
 }
 
 // The darkest grey level in rows top..bottom of an image.
 int darkest(const QImage &image, int top, int bottom)
 {
     int level = 255;
-    for (int y = qMax(0, top); y <= qMin(bottom, image.height() - 1); ++y) {
+    for (int y = qMax(0, top); y <= qMin(bottom, image.height() - 1); ++y)
         for (int x = 0; x < image.width(); ++x)
             level = qMin(level, qGray(image.pixel(x, y)));
-    }
     return level;
 }
 
@@ -202,22 +201,16 @@ void TestWindowSafety::titleAndCaretFollowTheText()
     QVERIFY(editor()->toPlainText().endsWith(QStringLiteral("jmp #1;")));
     QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
     QCOMPARE(shown(), QStringLiteral("Quillmar"));
-    // Transfer lines lead to no source line: the caret stays.
-    QTest::mouseDClick(pane()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                       pane()->cursorRect(QTextCursor(pane()->document()->firstBlock())).center());
-    QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
 }
 
 void TestWindowSafety::saveRemembersDirectory()
 {
-    // Also when the file then cannot be written.
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("sub")));
-    for (const char *target : {"sub/a.prgx", "sub/missing/a.prgx"}) {
-        dialogs.fileName = dir.filePath(QLatin1String(target));
-        action("saveAsAction")->trigger();
-        QCOMPARE(QSettings(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5")).value("dirPrgFile").toString(),
-                 QFileInfo(dialogs.fileName).path());
-    }
+    // Also when the file then cannot be written (a save that works is checked
+    // with the other file round trips).
+    dialogs.fileName = dir.filePath(QStringLiteral("missing/a.prgx"));
+    action("saveAsAction")->trigger();
+    QCOMPARE(QSettings(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5")).value("dirPrgFile").toString(),
+             dir.filePath(QStringLiteral("missing")));
 }
 
 // The standard boxes behind the seam, answered through their own buttons.
@@ -255,17 +248,13 @@ void TestWindowSafety::gutterNumbersLines()
         widths.append(gutter->width());
     }
     QVERIFY(widths[0] < widths[1] && widths[1] < widths[2] && widths[3] == widths[0]);
-
-    // Three numbers, the caret's (line 2) darker than the others.
+    // Three numbers, the caret's (line 2) darker than the others, nothing below.
     editor()->setTextCursor(QTextCursor(editor()->document()->findBlockByNumber(1)));
     const QImage image = gutter->grab().toImage();
+    auto ink = [&](int line) { return darkest(image, lineRect(editor(), line).top(), lineRect(editor(), line).bottom()); };
     const int background = qGray(image.pixel(0, 0));
-    const QRect first = lineRect(editor(), 0);
-    QVERIFY(darkest(image, first.top(), first.bottom()) < background);
-    QVERIFY(darkest(image, lineRect(editor(), 1).top(), lineRect(editor(), 1).bottom())
-            < darkest(image, first.top(), first.bottom()) - 40);
+    QVERIFY(ink(0) < background && ink(1) < ink(0) - 40);
     QCOMPARE(darkest(image, lineRect(editor(), 2).bottom() + 2, image.height()), background);
-
     editor()->setFont(QFont(editor()->font().family(), 30));
     QVERIFY(gutter->width() > widths[0]);
 }
@@ -282,7 +271,6 @@ void TestWindowSafety::errorMarksAndToolTips()
         marked.append(selection.cursor.selectedText());
     }
     QCOMPARE(marked, QStringList({"bad;", "worse;"}));
-
     auto hover = [this](int line) {
         const QPoint at = lineRect(editor(), line).center();
         QHelpEvent event(QEvent::ToolTip, at, editor()->viewport()->mapToGlobal(at));
@@ -382,7 +370,7 @@ void TestWindowSafety::openFailureTellsCause()
     action("connectAction")->trigger();
     QCOMPARE(dialogs.shown, QStringList("critical|Error|Не удается открыть порт"));
     QCOMPARE(dialogs.informative, QStringList(cause));
-    QVERIFY(!action("disconnectAction")->isEnabled());
+    QVERIFY(action("connectAction")->isEnabled() && !action("readAction")->isEnabled());
 }
 
 QTEST_MAIN(TestWindowSafety)
