@@ -45,7 +45,8 @@ int darkest(const QImage &image, int top, int bottom)
 
 // The window never loses the user's work and shows what went wrong: the
 // question before edits go, the title, the editor's gutter and error marks,
-// the compile verdict in view, the port list and why a port will not open.
+// the compile verdict in view and the way back to its source line, the port
+// list and why a port will not open.
 class TestWindowSafety : public QObject
 {
     Q_OBJECT
@@ -270,10 +271,26 @@ private slots:
         QTextBlock block = pane()->document()->firstBlock();
         while (block.isValid() && block.text() != verdict)
             block = block.next();
-        QVERIFY(pane()->viewport()->rect().contains(pane()->cursorRect(QTextCursor(block))));
+        QVERIFY(block.isValid() && pane()->viewport()->rect().contains(pane()->cursorRect(QTextCursor(block))));
         QCOMPARE(editor()->textCursor().position(), 0); // the caret stays
         if (errorLine >= 0)
             QVERIFY(editor()->viewport()->rect().contains(lineRect(errorLine)));
+
+        // A double click on a pane line shows its source line; the header has none.
+        editor()->moveCursor(QTextCursor::End);
+        editor()->clearFocus();
+        const int last = editor()->document()->blockCount() - 1;
+        const QVector<QPair<int, int>> clicks = {{0, last}, {block.blockNumber(), errorLine < 0 ? last : errorLine}, {1, 0}};
+        for (const auto &click : clicks) {
+            pane()->setTextCursor(QTextCursor(pane()->document()->findBlockByNumber(click.first)));
+            pane()->ensureCursorVisible();
+            QTest::mouseDClick(pane()->viewport(), Qt::LeftButton, Qt::NoModifier, pane()->cursorRect().center() + QPoint(2, 0));
+            QVERIFY(pane()->textCursor().hasSelection()); // the pane still sees its own double click
+            QCOMPARE(editor()->textCursor().blockNumber(), click.second);
+        }
+        QCOMPARE(editor()->textCursor().positionInBlock(), 0);
+        QVERIFY(editor()->viewport()->rect().contains(editor()->cursorRect().center()));
+        QTRY_VERIFY(editor()->hasFocus());
     }
 
     void portListFollowsAdapters()
