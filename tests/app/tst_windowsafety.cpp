@@ -17,9 +17,6 @@
 #include <QWindow>
 #include <QtTest>
 
-#include <pty.h>
-#include <unistd.h>
-
 #include <memory>
 
 namespace {
@@ -69,7 +66,6 @@ class TestWindowSafety : public QObject
     FakeDialogs dialogs;
     QTemporaryDir dir;
     QString state;
-    int master = -1;
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -90,9 +86,6 @@ private slots:
     void cleanup()
     {
         window.reset();
-        if (master >= 0)
-            ::close(master);
-        master = -1;
         qunsetenv("QUILLMAR_PORTS");
     }
 
@@ -323,11 +316,11 @@ private slots:
 
     void openFailureTellsCause_data()
     {
-        QTest::addColumn<QString>("name"); // "pty": a pseudo-terminal another port holds
+        QTest::addColumn<QString>("name"); // "held": the port the device's own end holds
         QTest::addColumn<QString>("cause");
         QTest::newRow("missing") << "/dev/pts/99999" << "Порт /dev/pts/99999 не найден";
         QTest::newRow("none chosen") << "" << "Порт  не найден";
-        QTest::newRow("busy") << "pty" << "Порт %1 занят другой программой";
+        QTest::newRow("busy") << "held" << "Порт %1 занят другой программой";
         QTest::newRow("not a serial port") << "/dev/null" << "Inappropriate ioctl for device"; // the system's text
     }
 
@@ -335,16 +328,10 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, cause);
-        QSerialPort holder;
-        if (name == QLatin1String("pty")) {
-            char path[128] = {};
-            int slave = -1;
-            QCOMPARE(::openpty(&master, &slave, path, nullptr, nullptr), 0);
-            ::close(slave);
-            name = QString::fromLocal8Bit(path);
-            holder.setPortName(name);
-            QVERIFY(holder.open(QIODevice::ReadWrite));
-            cause = cause.arg(name);
+        EmulatorProcess holder;
+        if (name == QLatin1String("held")) {
+            QVERIFY(holder.start());
+            cause = cause.arg(name = holder.portName());
         }
         portBox()->setEditText(name);
         action("connectAction")->trigger();
