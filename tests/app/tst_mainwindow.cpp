@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QRandomGenerator>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -37,15 +36,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray randomBytes(int size, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray bytes(size, '\0');
-    for (char &b : bytes)
-        b = char(random.bounded(1, 256)); // no zero byte: it would end the text
-    return bytes;
 }
 
 QString settingsPath()
@@ -201,7 +191,6 @@ private slots:
         QTest::addColumn<QByteArray>("settingsFile");
         QTest::addColumn<bool>("unwritable");
         QTest::newRow("nothing yet") << QByteArray() << false;
-        QTest::newRow("random bytes") << randomBytes(4096, 13) << false;
         QTest::newRow("broken variant") << QByteArray("[General]\ndirPrgFile=@Variant(\\0\\0\\0\\x7f\\0\\0)\n") << false;
         QTest::newRow("list instead of text") << QByteArray("[General]\ndirPrgFile=a, b, c\n") << false;
         QTest::newRow("a directory") << QByteArray() << true;
@@ -247,7 +236,6 @@ private slots:
         // Windows-1251 "Программа": every byte is invalid UTF-8.
         QTest::newRow("not UTF-8") << QByteArray("// \xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0\nnop;\n")
                                    << QStringLiteral("// \uFFFD") << -1;
-        QTest::newRow("random bytes") << randomBytes(256 * 1024, 11) << QString() << -1;
         QByteArray big = "prgName = \"Big\";\n";
         for (int i = 0; big.size() < 4 * 1024 * 1024; ++i)
             big += "#" + QByteArray::number(i % 100) + ";\nUs = " + QByteArray::number(i) + ";\n// Ж\n";
