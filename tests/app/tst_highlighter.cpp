@@ -16,10 +16,9 @@ static QChar letterFor(const QTextCharFormat &format)
     const bool bold = format.fontWeight() == QFont::Bold;
     const QVector<QPair<QColor, char>> letters = {
         {Qt::blue, bold ? 'B' : 'b'}, {Qt::magenta, 'm'}, {Qt::darkGreen, 'g'}, {Qt::red, 'r'}};
-    for (const auto &letter : letters) {
+    for (const auto &letter : letters)
         if (colour == letter.first)
             return QLatin1Char(letter.second);
-    }
     return QLatin1Char('?');
 }
 
@@ -43,48 +42,40 @@ class TestHighlighter : public QObject
     Q_OBJECT
 
 private slots:
-    void colours_data();
-    void colours();
+    void colours_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("statement") << "Us = 100;" << QStringList{"bbbbbbbbb"};
+        QTest::newRow("without semicolon") << "Us = 100" << QStringList{"........"};
+        QTest::newRow("statement and comment") << "Us = 100; // set" << QStringList{"..........gggggg"};
+        QTest::newRow("label") << "#12;" << QStringList{"mmmm"};
+        QTest::newRow("program name") << "prgName = \"Prg1\";" << QStringList{QString(17, 'B')};
+        QTest::newRow("name with a combining accent") << "prgName = \"e\u0301\";" << QStringList{QString(15, 'B')};
+        QTest::newRow("wrong case") << "NOP;" << QStringList{"...."};
+        QTest::newRow("block comment over lines")
+            << "Us = 1; /* a\nUs = 2;\nend */ Uo = 3;\nUo = 4;"
+            << QStringList{"........rrrr", "rrrrrrr", "rrrrrr........", "bbbbbbb"};
+        QTest::newRow("slash star slash closes at once") << "/*/ x\nUs = 1;" << QStringList{"rrr..", "bbbbbbb"};
+        QTest::newRow("block opened inside line comment") << "// a /* b\nUs = 1;\n*/"
+                                                          << QStringList{"gggggrrrr", "rrrrrrr", "rr"};
+        QTest::newRow("line comment inside block comment") << "/* a // b */ c" << QStringList{"rrrrrrrrrrrrgg"};
+    }
+
+    void colours()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        QTextEdit editor;
+        Highlighter highlighter(editor.document());
+        // Let the initial full pass run, so the text below is coloured the way
+        // typing colours it: through the document's change notification.
+        QCoreApplication::processEvents();
+        editor.setPlainText(text);
+        QCOMPARE(colourLines(*editor.document()), expected);
+    }
 };
-
-void TestHighlighter::colours_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("statement") << "Us = 100;" << QStringList{"bbbbbbbbb"};
-    QTest::newRow("without semicolon") << "Us = 100" << QStringList{"........"};
-    QTest::newRow("statement and comment") << "Us = 100; // set"
-                                           << QStringList{"..........gggggg"};
-    QTest::newRow("label") << "#12;" << QStringList{"mmmm"};
-    QTest::newRow("program name") << "prgName = \"Prg1\";" << QStringList{QString(17, 'B')};
-    QTest::newRow("Cyrillic program name") << "prgName = \"Пр1\";" << QStringList{QString(16, 'B')};
-    QTest::newRow("name with a combining accent") << "prgName = \"e\u0301\";" << QStringList{QString(15, 'B')};
-    QTest::newRow("wrong case") << "NOP;" << QStringList{"...."};
-    QTest::newRow("block comment over lines")
-        << "Us = 1; /* a\nUs = 2;\nend */ Uo = 3;\nUo = 4;"
-        << QStringList{"........rrrr", "rrrrrrr", "rrrrrr........", "bbbbbbb"};
-    QTest::newRow("slash star slash closes at once") << "/*/ x\nUs = 1;"
-                                                     << QStringList{"rrr..", "bbbbbbb"};
-    QTest::newRow("block opened inside line comment") << "// a /* b\nUs = 1;\n*/"
-                                                      << QStringList{"gggggrrrr", "rrrrrrr", "rr"};
-    QTest::newRow("line comment inside block comment") << "/* a // b */ c"
-                                                       << QStringList{"rrrrrrrrrrrrgg"};
-}
-
-void TestHighlighter::colours()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, expected);
-    QTextEdit editor;
-    const QTextDocument &document = *editor.document();
-    Highlighter highlighter(editor.document());
-    // Let the initial full pass run, so the text below is coloured the way
-    // typing colours it: through the document's change notification.
-    QCoreApplication::processEvents();
-    editor.setPlainText(text);
-    QCOMPARE(colourLines(document), expected);
-}
 
 QTEST_MAIN(TestHighlighter)
 #include "tst_highlighter.moc"

@@ -17,9 +17,6 @@
 #include <QWindow>
 #include <QtTest>
 
-#include <pty.h>
-#include <unistd.h>
-
 #include <memory>
 
 namespace {
@@ -28,17 +25,16 @@ const QString defaultText = QStringLiteral("prgName = \"Prg1\";\n");
 
 QString lines(int count)
 {
-    return QStringList(QVector<QString>(count, QStringLiteral("Us = 1;")).toList()).join(QLatin1Char('\n'));
+    return QStringLiteral("Us = 1;\n").repeated(count).chopped(1);
 }
 
 // The darkest grey level in rows top..bottom of an image.
 int darkest(const QImage &image, int top, int bottom)
 {
     int level = 255;
-    for (int y = qMax(0, top); y <= qMin(bottom, image.height() - 1); ++y) {
+    for (int y = qMax(0, top); y <= qMin(bottom, image.height() - 1); ++y)
         for (int x = 0; x < image.width(); ++x)
             level = qMin(level, qGray(image.pixel(x, y)));
-    }
     return level;
 }
 
@@ -46,344 +42,304 @@ int darkest(const QImage &image, int top, int bottom)
 
 // The window never loses the user's work and shows what went wrong: the
 // question before edits go, the title, the editor's gutter and error marks,
-// the compile verdict in view, the port list and why a port will not open.
+// the compile verdict in view and the way back to its source line, the port
+// list and why a port will not open.
 class TestWindowSafety : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init();
-    void cleanup();
-    void askBeforeDiscarding_data();
-    void askBeforeDiscarding();
-    void titleAndCaretFollowTheText();
-    void saveRemembersDirectory();
-    void standardBoxes();
-    void gutterNumbersLines();
-    void errorMarksAndToolTips();
-    void verdictInView_data();
-    void verdictInView();
-    void portListFollowsAdapters();
-    void failureCause();
-    void openFailureTellsCause_data();
-    void openFailureTellsCause();
-
-private:
     QAction *action(const char *name) const { return window->findChild<QAction *>(QLatin1String(name)); }
     QTextEdit *editor() const { return window->findChild<QTextEdit *>(QStringLiteral("textEdit")); }
     QPlainTextEdit *pane() const { return window->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit")); }
     PortComboBox *portBox() const { return window->findChild<PortComboBox *>(QStringLiteral("portComboBox")); }
-    QRect lineRect(QTextEdit *edit, int line) const
+    QRect lineRect(int line) const { return editor()->cursorRect(QTextCursor(editor()->document()->findBlockByNumber(line))); }
+    bool connectTo(EmulatorProcess &device)
     {
-        return edit->cursorRect(QTextCursor(edit->document()->findBlockByNumber(line)));
+        if (!device.start({"--state", state}, false))
+            return false;
+        portBox()->setEditText(device.portName());
+        action("connectAction")->trigger();
+        return action("readAction")->isEnabled();
     }
-    bool connectTo(EmulatorProcess &device);
 
     std::unique_ptr<MainWindow> window;
     FakeDialogs dialogs;
     QTemporaryDir dir;
     QString state;
-    int master = -1;
-};
 
-void TestWindowSafety::init()
-{
-    QSettings(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5")).clear();
-    dialogs = FakeDialogs();
-    window = std::make_unique<MainWindow>();
-    window->setDialogs(&dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    // The device's first cell holds a three-record program.
-    state = dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".state");
-    QVERIFY(TransferTest::writeCell(state, 0, TransferTest::compiled(TransferTest::threeRecordSource), "Prg1 "));
-}
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-void TestWindowSafety::cleanup()
-{
-    window.reset();
-    if (master >= 0)
-        ::close(master);
-    master = -1;
-    qunsetenv("QUILLMAR_PORTS");
-}
-
-bool TestWindowSafety::connectTo(EmulatorProcess &device)
-{
-    if (!device.start({"--state", state}, false))
-        return false;
-    portBox()->setEditText(device.portName());
-    action("connectAction")->trigger();
-    return action("readAction")->isEnabled();
-}
-
-void TestWindowSafety::askBeforeDiscarding_data()
-{
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<int>("answer"); // NoButton: the text is not modified
-    QTest::addColumn<bool>("saveFails");
-    QTest::addColumn<bool>("goesOn");
-    for (const char *entry : {"close", "new", "open", "read"}) {
-        QTest::addRow("%s, unmodified", entry) << entry << int(QMessageBox::NoButton) << false << true;
-        QTest::addRow("%s, save", entry) << entry << int(QMessageBox::Save) << false << true;
-        QTest::addRow("%s, save fails", entry) << entry << int(QMessageBox::Save) << true << false;
-        QTest::addRow("%s, discard", entry) << entry << int(QMessageBox::Discard) << false << true;
-        QTest::addRow("%s, cancel", entry) << entry << int(QMessageBox::Cancel) << false << false;
+    void init()
+    {
+        QSettings(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5")).clear();
+        dialogs = FakeDialogs();
+        window = std::make_unique<MainWindow>();
+        window->setDialogs(&dialogs);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // The device's first cell holds a three-record program.
+        state = dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".state");
+        QVERIFY(TransferTest::writeCell(state, 0, TransferTest::compiled(TransferTest::threeRecordSource), "Prg1 "));
     }
-}
 
-void TestWindowSafety::askBeforeDiscarding()
-{
-    QFETCH(QString, entry);
-    QFETCH(int, answer);
-    QFETCH(bool, saveFails);
-    std::unique_ptr<EmulatorProcess> device;
-    if (entry == QLatin1String("read")) {
-        device = std::make_unique<EmulatorProcess>();
-        QVERIFY(connectTo(*device));
+    void cleanup()
+    {
+        window.reset();
+        qunsetenv("QUILLMAR_PORTS");
     }
-    if (answer != QMessageBox::NoButton)
+
+    void askBeforeDiscarding_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("answer"); // NoButton: the text is not modified
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<bool>("goesOn");
+        for (const char *entry : {"close", "new", "open", "read"}) {
+            QTest::addRow("%s, unmodified", entry) << entry << int(QMessageBox::NoButton) << false << true;
+            QTest::addRow("%s, save", entry) << entry << int(QMessageBox::Save) << false << true;
+            QTest::addRow("%s, save fails", entry) << entry << int(QMessageBox::Save) << true << false;
+            QTest::addRow("%s, discard", entry) << entry << int(QMessageBox::Discard) << false << true;
+            QTest::addRow("%s, cancel", entry) << entry << int(QMessageBox::Cancel) << false << false;
+        }
+    }
+
+    void askBeforeDiscarding()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, answer);
+        QFETCH(bool, saveFails);
+        std::unique_ptr<EmulatorProcess> device;
+        if (entry == QLatin1String("read")) {
+            device = std::make_unique<EmulatorProcess>();
+            QVERIFY(connectTo(*device));
+        }
+        if (answer != QMessageBox::NoButton)
+            QTest::keyClicks(editor(), QStringLiteral("x"));
+        const QString typed = editor()->toPlainText();
+        dialogs.answer = QMessageBox::StandardButton(answer);
+        // No directory "missing": a save there fails, also for root.
+        dialogs.fileName = dir.filePath(saveFails ? QStringLiteral("missing/a.prgx") : QTest::currentDataTag());
+
+        bool wentOn = false;
+        if (entry == QLatin1String("close")) {
+            wentOn = window->close() && !window->isVisible();
+        } else if (entry == QLatin1String("new")) {
+            action("newFileAction")->trigger();
+            wentOn = editor()->toPlainText() == defaultText;
+        } else if (entry == QLatin1String("open")) {
+            action("openFileAction")->trigger();
+            wentOn = !dialogs.shown.filter(QStringLiteral("open|")).isEmpty();
+        } else {
+            action("readAction")->trigger();
+            device->stop();
+            wentOn = device->requestCount() > 0;
+        }
+        QTEST(wentOn, "goesOn");
+        const QString question = QStringLiteral("question|Quillmar|Программа изменена. Сохранить изменения?");
+        QCOMPARE(dialogs.shown.filter(QStringLiteral("question|")), answer ? QStringList(question) : QStringList());
+        if (answer)
+            QCOMPARE(dialogs.buttonTexts, QStringList({"Сохранить", "Не сохранять", "Отмена"}));
+        QCOMPARE(dialogs.shown.filter(QStringLiteral("warning|Ошибка|Не удается сохранить файл")).size(), int(saveFails));
+        const bool saved = answer == QMessageBox::Save && !saveFails;
+        QCOMPARE(QFile(dialogs.fileName).size(), qint64(saved ? typed.toUtf8().size() : 0));
+        if (!wentOn)
+            QCOMPARE(editor()->toPlainText(), typed);
+    }
+    void titleAndCaretFollowTheText()
+    {
+        auto shown = [this] { return window->windowHandle()->title() + (window->isWindowModified() ? " m" : ""); };
+        QCOMPARE(shown(), QStringLiteral("Quillmar"));
+        QTest::keyClicks(editor(), QStringLiteral("nop;")); // goes on after the name line
+        QCOMPARE(editor()->toPlainText(), defaultText + "nop;");
+        QCOMPARE(shown(), QStringLiteral("Quillmar* m"));
+        dialogs.fileName = dir.filePath(QStringLiteral("title.prgx"));
+        action("saveFileAction")->trigger();
+        QCOMPARE(shown(), QStringLiteral("Quillmar"));
+
+        QTest::keyClick(editor(), Qt::Key_Home);
         QTest::keyClicks(editor(), QStringLiteral("x"));
-    const QString typed = editor()->toPlainText();
-    dialogs.answer = QMessageBox::StandardButton(answer);
-    // No directory "missing": a save there fails, also for root.
-    dialogs.fileName = dir.filePath(saveFails ? QStringLiteral("missing/a.prgx") : QTest::currentDataTag());
-
-    bool wentOn = false;
-    if (entry == QLatin1String("close")) {
-        wentOn = window->close() && !window->isVisible();
-    } else if (entry == QLatin1String("new")) {
         action("newFileAction")->trigger();
-        wentOn = editor()->toPlainText() == defaultText;
-    } else if (entry == QLatin1String("open")) {
-        action("openFileAction")->trigger();
-        wentOn = !dialogs.shown.filter(QStringLiteral("open|")).isEmpty();
-    } else {
+        QCOMPARE(shown(), QStringLiteral("Quillmar"));
+        QCOMPARE(editor()->textCursor().position(), defaultText.size());
+        EmulatorProcess device;
+        QVERIFY(connectTo(device));
+        QTest::keyClicks(editor(), QStringLiteral("x"));
         action("readAction")->trigger();
-        device->stop();
-        wentOn = device->requestCount() > 0;
+        QVERIFY(editor()->toPlainText().endsWith(QStringLiteral("jmp #1;")));
+        QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
+        QCOMPARE(shown(), QStringLiteral("Quillmar"));
     }
-    QTEST(wentOn, "goesOn");
-    const QString question = QStringLiteral("question|Quillmar|Программа изменена. Сохранить изменения?");
-    QCOMPARE(dialogs.shown.filter(QStringLiteral("question|")), answer ? QStringList(question) : QStringList());
-    if (answer)
-        QCOMPARE(dialogs.buttonTexts, QStringList({"Сохранить", "Не сохранять", "Отмена"}));
-    if (answer == QMessageBox::Save)
-        QCOMPARE(dialogs.shown.filter(QStringLiteral("warning|Ошибка|Не удается сохранить файл")).size(),
-                 saveFails ? 1 : 0);
-    if (answer == QMessageBox::Save && !saveFails)
-        QCOMPARE(QFile(dialogs.fileName).size(), typed.toUtf8().size());
-    if (!wentOn)
-        QCOMPARE(editor()->toPlainText(), typed);
-}
-
-void TestWindowSafety::titleAndCaretFollowTheText()
-{
-    auto shown = [this] { return window->windowHandle()->title() + (window->isWindowModified() ? " m" : ""); };
-    QCOMPARE(shown(), QStringLiteral("Quillmar"));
-    QTest::keyClicks(editor(), QStringLiteral("nop;")); // goes on after the name line
-    QCOMPARE(editor()->toPlainText(), defaultText + "nop;");
-    QCOMPARE(shown(), QStringLiteral("Quillmar* m"));
-    dialogs.fileName = dir.filePath(QStringLiteral("title.prgx"));
-    action("saveFileAction")->trigger();
-    QCOMPARE(shown(), QStringLiteral("Quillmar"));
-
-    QTest::keyClick(editor(), Qt::Key_Home);
-    QTest::keyClicks(editor(), QStringLiteral("x"));
-    action("newFileAction")->trigger();
-    QCOMPARE(shown(), QStringLiteral("Quillmar"));
-    QCOMPARE(editor()->textCursor().position(), defaultText.size());
-
-    EmulatorProcess device;
-    QVERIFY(connectTo(device));
-    QTest::keyClicks(editor(), QStringLiteral("x"));
-    action("readAction")->trigger();
-    QVERIFY(editor()->toPlainText().endsWith(QStringLiteral("jmp #1;")));
-    QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
-    QCOMPARE(shown(), QStringLiteral("Quillmar"));
-    // Transfer lines lead to no source line: the caret stays.
-    QTest::mouseDClick(pane()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                       pane()->cursorRect(QTextCursor(pane()->document()->firstBlock())).center());
-    QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
-}
-
-void TestWindowSafety::saveRemembersDirectory()
-{
-    // Also when the file then cannot be written.
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("sub")));
-    for (const char *target : {"sub/a.prgx", "sub/missing/a.prgx"}) {
-        dialogs.fileName = dir.filePath(QLatin1String(target));
-        action("saveAsAction")->trigger();
-        QCOMPARE(QSettings(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5")).value("dirPrgFile").toString(),
-                 QFileInfo(dialogs.fileName).path());
+    // The standard boxes behind the seam, answered through their own buttons.
+    void standardBoxes()
+    {
+        QStringList seen;
+        auto answerWith = [&seen](Qt::Key key) {
+            QTimer::singleShot(50, [&seen, key] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton *button : box->buttons())
+                    seen.append(button->text());
+                seen.append(box->informativeText() + QString::number(int(box->icon())));
+                QTest::keyClick(box, key);
+            });
+        };
+        Dialogs standard;
+        answerWith(Qt::Key_Escape);
+        QCOMPARE(standard.question(window.get(), "Quillmar", "?", {{QMessageBox::Save, "Сохранить"}, {QMessageBox::Cancel, "Отмена"}},
+                                   QMessageBox::Cancel),
+                 QMessageBox::Cancel);
+        answerWith(Qt::Key_Return);
+        standard.critical(window.get(), "Error", "text", "cause");
+        QCOMPARE(seen, QStringList({"Сохранить", "Отмена", "4", "OK", "cause3"}));
     }
-}
 
-// The standard boxes behind the seam, answered through their own buttons.
-void TestWindowSafety::standardBoxes()
-{
-    QStringList seen;
-    auto answerWith = [&seen](Qt::Key key) {
-        QTimer::singleShot(50, [&seen, key] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            for (QAbstractButton *button : box->buttons())
-                seen.append(button->text());
-            seen.append(box->informativeText() + QString::number(int(box->icon())));
-            QTest::keyClick(box, key);
-        });
-    };
-    Dialogs standard;
-    answerWith(Qt::Key_Escape);
-    QCOMPARE(standard.question(window.get(), "Quillmar", "?", {{QMessageBox::Save, "Сохранить"}, {QMessageBox::Cancel, "Отмена"}},
-                               QMessageBox::Cancel),
-             QMessageBox::Cancel);
-    answerWith(Qt::Key_Return);
-    standard.critical(window.get(), "Error", "text", "cause");
-    QCOMPARE(seen, QStringList({"Сохранить", "Отмена", "4", "OK", "cause3"}));
-}
-
-void TestWindowSafety::gutterNumbersLines()
-{
-    auto *gutter = editor()->findChild<LineNumberGutter *>();
-    QVector<int> widths;
-    for (int count : {9, 10, 100, 3}) {
-        editor()->setPlainText(lines(count));
-        QVERIFY(gutter->width() >= editor()->fontMetrics().horizontalAdvance(QString::number(count)));
-        QCOMPARE(editor()->viewport()->x(), gutter->geometry().right() + 1); // text right of the gutter
-        widths.append(gutter->width());
+    void gutterNumbersLines()
+    {
+        auto *gutter = editor()->findChild<LineNumberGutter *>();
+        QVector<int> widths;
+        for (int count : {9, 10, 100, 3}) {
+            editor()->setPlainText(lines(count));
+            QVERIFY(gutter->width() >= editor()->fontMetrics().horizontalAdvance(QString::number(count)));
+            QCOMPARE(editor()->viewport()->x(), gutter->geometry().right() + 1); // text right of the gutter
+            widths.append(gutter->width());
+        }
+        QVERIFY(widths[0] < widths[1] && widths[1] < widths[2] && widths[3] == widths[0]);
+        // Three numbers, the caret's (line 2) darker than the others, nothing below.
+        editor()->setTextCursor(QTextCursor(editor()->document()->findBlockByNumber(1)));
+        const QImage image = gutter->grab().toImage();
+        auto ink = [&](int line) { return darkest(image, lineRect(line).top(), lineRect(line).bottom()); };
+        const int background = qGray(image.pixel(0, 0));
+        QVERIFY(ink(0) < background && ink(1) < ink(0) - 40);
+        QCOMPARE(darkest(image, lineRect(2).bottom() + 2, image.height()), background);
+        editor()->setFont(QFont(editor()->font().family(), 30));
+        QVERIFY(gutter->width() > widths[0]);
     }
-    QVERIFY(widths[0] < widths[1] && widths[1] < widths[2] && widths[3] == widths[0]);
 
-    // Three numbers, the caret's (line 2) darker than the others.
-    editor()->setTextCursor(QTextCursor(editor()->document()->findBlockByNumber(1)));
-    const QImage image = gutter->grab().toImage();
-    const int background = qGray(image.pixel(0, 0));
-    const QRect first = lineRect(editor(), 0);
-    QVERIFY(darkest(image, first.top(), first.bottom()) < background);
-    QVERIFY(darkest(image, lineRect(editor(), 1).top(), lineRect(editor(), 1).bottom())
-            < darkest(image, first.top(), first.bottom()) - 40);
-    QCOMPARE(darkest(image, lineRect(editor(), 2).bottom() + 2, image.height()), background);
-
-    editor()->setFont(QFont(editor()->font().family(), 30));
-    QVERIFY(gutter->width() > widths[0]);
-}
-
-void TestWindowSafety::errorMarksAndToolTips()
-{
-    editor()->setPlainText(QStringLiteral("nop;\nbad;\nnop;\nworse;"));
-    window->checkText();
-    QStringList marked;
-    for (const QTextEdit::ExtraSelection &selection : editor()->extraSelections()) {
-        const QColor colour = selection.format.background().color();
-        QVERIFY(colour.red() > 200 && colour.green() < colour.red() - 20 && colour.blue() < colour.red() - 20);
-        QVERIFY(selection.format.boolProperty(QTextFormat::FullWidthSelection));
-        marked.append(selection.cursor.selectedText());
+    void errorMarksAndToolTips()
+    {
+        editor()->setPlainText(QStringLiteral("nop;\nbad;\nnop;\nworse;"));
+        window->checkText();
+        QStringList marked;
+        for (const QTextEdit::ExtraSelection &selection : editor()->extraSelections()) {
+            const QColor colour = selection.format.background().color();
+            QVERIFY(colour.red() > 200 && colour.green() < colour.red() - 20 && colour.blue() < colour.red() - 20);
+            QVERIFY(selection.format.boolProperty(QTextFormat::FullWidthSelection));
+            marked.append(selection.cursor.selectedText());
+        }
+        QCOMPARE(marked, QStringList({"bad;", "worse;"}));
+        auto hover = [this](int line) {
+            const QPoint at = lineRect(line).center();
+            QHelpEvent event(QEvent::ToolTip, at, editor()->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(editor()->viewport(), &event);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(hover(0), QString());
+        QCOMPARE(hover(3), QStringLiteral("error: worse;"));
+        QTest::keyClick(editor(), Qt::Key_Space); // an edit takes the marks away
+        QVERIFY(editor()->extraSelections().isEmpty());
+        QTRY_COMPARE(hover(3), QString());
     }
-    QCOMPARE(marked, QStringList({"bad;", "worse;"}));
 
-    auto hover = [this](int line) {
-        const QPoint at = lineRect(editor(), line).center();
-        QHelpEvent event(QEvent::ToolTip, at, editor()->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(editor()->viewport(), &event);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
-    };
-    QCOMPARE(hover(0), QString());
-    QCOMPARE(hover(3), QStringLiteral("error: worse;"));
-    QTest::keyClick(editor(), Qt::Key_Space); // an edit takes the marks away
-    QVERIFY(editor()->extraSelections().isEmpty());
-    QTRY_COMPARE(hover(3), QString());
-}
-
-void TestWindowSafety::verdictInView_data()
-{
-    QTest::addColumn<QString>("slot");
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("verdict");
-    QTest::addColumn<int>("errorLine"); // 0-based editor line, -1: none
-    const QString erroneous = lines(40) + "\nbad;\n" + lines(40) + "\nworse;\n" + lines(20);
-    QTest::newRow("compile, errors") << "checkText" << erroneous << "error: bad;" << 40;
-    QTest::newRow("compile, no error") << "checkText" << lines(80) << "OK: 80/100" << -1;
-    QTest::newRow("write, errors") << "SaveLineToDevice" << erroneous << "error: bad;" << 40;
-}
-
-void TestWindowSafety::verdictInView()
-{
-    QFETCH(QString, slot);
-    QFETCH(QString, source);
-    QFETCH(QString, verdict);
-    QFETCH(int, errorLine);
-    editor()->setPlainText(source);
-    QVERIFY(QMetaObject::invokeMethod(window.get(), qPrintable(slot)));
-    QTextBlock block = pane()->document()->firstBlock();
-    while (block.isValid() && block.text() != verdict)
-        block = block.next();
-    QVERIFY(pane()->viewport()->rect().contains(pane()->cursorRect(QTextCursor(block))));
-    QCOMPARE(editor()->textCursor().position(), 0); // the caret stays
-    if (errorLine >= 0)
-        QVERIFY(editor()->viewport()->rect().contains(lineRect(editor(), errorLine)));
-}
-
-void TestWindowSafety::portListFollowsAdapters()
-{
-    qputenv("QUILLMAR_PORTS", " :/dev/pts/7: /dev/pts/7 :");
-    QStringList plugged = {"ttyUSB0"};
-    portBox()->setSystemPorts([&plugged] { return plugged; });
-    portBox()->setEditText(QStringLiteral("/dev/pts/42"));
-    portBox()->showPopup();
-    plugged = QStringList({"ttyACM0", "/dev/pts/7"});
-    portBox()->hidePopup();
-    portBox()->showPopup();
-    QStringList items;
-    for (int i = 0; i < portBox()->count(); ++i)
-        items.append(portBox()->itemText(i));
-    QCOMPARE(items, QStringList({"/dev/pts/7", "ttyACM0"}));
-    QCOMPARE(portBox()->currentText(), QStringLiteral("/dev/pts/42"));
-}
-
-// What a real port cannot show to root: a port it may not open, and Qt's
-// own "already open".
-void TestWindowSafety::failureCause()
-{
-    QCOMPARE(portOpenFailure("nosuchport", QSerialPort::PermissionError, portDeviceAccessible("nosuchport"), ""),
-             "Нет прав доступа к порту nosuchport. В Linux добавьте пользователя в группу dialout: "
-             "sudo usermod -aG dialout $USER, затем войдите в систему заново.");
-    QVERIFY(portDeviceAccessible("null")); // a bare name lives under /dev
-    QCOMPARE(portOpenFailure("ttyS0", QSerialPort::OpenError, false, ""), "Порт ttyS0 занят другой программой");
-}
-
-void TestWindowSafety::openFailureTellsCause_data()
-{
-    QTest::addColumn<QString>("name"); // "pty": a pseudo-terminal another port holds
-    QTest::addColumn<QString>("cause");
-    QTest::newRow("missing") << "/dev/pts/99999" << "Порт /dev/pts/99999 не найден";
-    QTest::newRow("none chosen") << "" << "Порт  не найден";
-    QTest::newRow("busy") << "pty" << "Порт %1 занят другой программой";
-    QTest::newRow("not a serial port") << "/dev/null" << "Inappropriate ioctl for device"; // the system's text
-}
-
-void TestWindowSafety::openFailureTellsCause()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, cause);
-    QSerialPort holder;
-    if (name == QLatin1String("pty")) {
-        char path[128] = {};
-        int slave = -1;
-        QCOMPARE(::openpty(&master, &slave, path, nullptr, nullptr), 0);
-        ::close(slave);
-        name = QString::fromLocal8Bit(path);
-        holder.setPortName(name);
-        QVERIFY(holder.open(QIODevice::ReadWrite));
-        cause = cause.arg(name);
+    void verdictInView_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<int>("errorLine"); // 0-based editor line, -1: none
+        const QString erroneous = lines(40) + "\nbad;\n" + lines(40) + "\nworse;\n" + lines(20);
+        QTest::newRow("compile, errors") << "checkText" << erroneous << "error: bad;" << 40;
+        QTest::newRow("compile, no error") << "checkText" << lines(80) << "OK: 80/100" << -1;
+        QTest::newRow("write, errors") << "SaveLineToDevice" << erroneous << "error: bad;" << 40;
     }
-    portBox()->setEditText(name);
-    action("connectAction")->trigger();
-    QCOMPARE(dialogs.shown, QStringList("critical|Error|Не удается открыть порт"));
-    QCOMPARE(dialogs.informative, QStringList(cause));
-    QVERIFY(!action("disconnectAction")->isEnabled());
-}
+
+    void verdictInView()
+    {
+        QFETCH(QString, slot);
+        QFETCH(QString, source);
+        QFETCH(QString, verdict);
+        QFETCH(int, errorLine);
+        editor()->setPlainText(source);
+        QVERIFY(QMetaObject::invokeMethod(window.get(), qPrintable(slot)));
+        QTextBlock block = pane()->document()->firstBlock();
+        while (block.isValid() && block.text() != verdict)
+            block = block.next();
+        QVERIFY(block.isValid() && pane()->viewport()->rect().contains(pane()->cursorRect(QTextCursor(block))));
+        QCOMPARE(editor()->textCursor().position(), 0); // the caret stays
+        if (errorLine >= 0)
+            QVERIFY(editor()->viewport()->rect().contains(lineRect(errorLine)));
+
+        // A double click on a pane line shows its source line; the header has none.
+        editor()->moveCursor(QTextCursor::End);
+        editor()->clearFocus();
+        const int last = editor()->document()->blockCount() - 1;
+        const QVector<QPair<int, int>> clicks = {{0, last}, {block.blockNumber(), errorLine < 0 ? last : errorLine}, {1, 0}};
+        for (const auto &click : clicks) {
+            pane()->setTextCursor(QTextCursor(pane()->document()->findBlockByNumber(click.first)));
+            pane()->ensureCursorVisible();
+            QTest::mouseDClick(pane()->viewport(), Qt::LeftButton, Qt::NoModifier, pane()->cursorRect().center() + QPoint(2, 0));
+            QVERIFY(pane()->textCursor().hasSelection()); // the pane still sees its own double click
+            QCOMPARE(editor()->textCursor().blockNumber(), click.second);
+        }
+        QCOMPARE(editor()->textCursor().positionInBlock(), 0);
+        QVERIFY(editor()->viewport()->rect().contains(editor()->cursorRect().center()));
+        QTRY_VERIFY(editor()->hasFocus());
+    }
+
+    void portListFollowsAdapters()
+    {
+        qputenv("QUILLMAR_PORTS", " :/dev/pts/7: /dev/pts/7 :");
+        QStringList plugged = {"ttyUSB0"};
+        portBox()->setSystemPorts([&plugged] { return plugged; });
+        portBox()->setEditText(QStringLiteral("/dev/pts/42"));
+        portBox()->showPopup();
+        plugged = QStringList({"ttyACM0", "/dev/pts/7"});
+        portBox()->hidePopup();
+        portBox()->showPopup();
+        QStringList items;
+        for (int i = 0; i < portBox()->count(); ++i)
+            items.append(portBox()->itemText(i));
+        QCOMPARE(items, QStringList({"/dev/pts/7", "ttyACM0"}));
+        QCOMPARE(portBox()->currentText(), QStringLiteral("/dev/pts/42"));
+    }
+
+    // What a real port cannot show to root: a port it may not open, and Qt's
+    // own "already open".
+    void failureCause()
+    {
+        QCOMPARE(portOpenFailure("nosuchport", QSerialPort::PermissionError, portDeviceAccessible("nosuchport"), ""),
+                 "Нет прав доступа к порту nosuchport. В Linux добавьте пользователя в группу dialout: "
+                 "sudo usermod -aG dialout $USER, затем войдите в систему заново.");
+        QVERIFY(portDeviceAccessible("null")); // a bare name lives under /dev
+        QCOMPARE(portOpenFailure("ttyS0", QSerialPort::OpenError, false, ""), "Порт ttyS0 занят другой программой");
+    }
+
+    void openFailureTellsCause_data()
+    {
+        QTest::addColumn<QString>("name"); // "held": the port the device's own end holds
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("missing") << "/dev/pts/99999" << "Порт /dev/pts/99999 не найден";
+        QTest::newRow("none chosen") << "" << "Порт  не найден";
+        QTest::newRow("busy") << "held" << "Порт %1 занят другой программой";
+        QTest::newRow("not a serial port") << "/dev/null" << "Inappropriate ioctl for device"; // the system's text
+    }
+
+    void openFailureTellsCause()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, cause);
+        EmulatorProcess holder;
+        if (name == QLatin1String("held")) {
+            QVERIFY(holder.start());
+            cause = cause.arg(name = holder.portName());
+        }
+        portBox()->setEditText(name);
+        action("connectAction")->trigger();
+        QCOMPARE(dialogs.shown, QStringList("critical|Error|Не удается открыть порт"));
+        QCOMPARE(dialogs.informative, QStringList(cause));
+        QVERIFY(action("connectAction")->isEnabled() && !action("readAction")->isEnabled());
+    }
+};
 
 QTEST_MAIN(TestWindowSafety)
 #include "tst_windowsafety.moc"
