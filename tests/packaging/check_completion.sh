@@ -49,9 +49,19 @@ touch "$scratch/prog.prgx" "$scratch/back.prgx"
 expect "$scratch/back.prgx" "$cli" download -o "$scratch/b"
 expect "$scratch/prog.prgx" "$cli" upload --port /dev/null "$scratch/p"
 
-# Ports: the device files present, pseudo-terminals included.
-ptys=$(compgen -G '/dev/pts/[0-9]*')
-expect "$ptys" "$cli" download --port /dev/pts/
+# Ports: the device files present, pseudo-terminals included. Other tests
+# open and close terminals meanwhile, so only those present both before and
+# after must be offered, and nothing that was present at neither time.
+before=$(compgen -G '/dev/pts/[0-9]*' | sort)
+got=$(complete_line "$cli" download --port /dev/pts/)
+after=$(compgen -G '/dev/pts/[0-9]*' | sort)
+always=$(comm -12 <(echo "$before") <(echo "$after"))
+ever=$(printf '%s\n%s\n' "$before" "$after" | sort -u)
+if [ -n "$(comm -23 <(echo "$always") <(echo "$got"))" ] \
+    || [ -n "$(comm -23 <(echo "$got") <(echo "$ever"))" ]; then
+    echo "FAIL: ports completed to [$(echo $got)], present [$(echo $before)] then [$(echo $after)]" >&2
+    failures=$((failures + 1))
+fi
 
 # A program with other commands, options and ports: nothing is built in.
 fake=$scratch/quillmar-cli
