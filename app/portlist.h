@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include "link/serialportopen.h"
-
 // The ports offered in the port box: those named in the environment
 // variable QUILLMAR_PORTS (for pseudo-terminals and virtual pairs the system
 // does not list) first, then the ports the system reports, each name once.

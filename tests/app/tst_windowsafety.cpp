@@ -1,7 +1,7 @@
 #include "app/linenumbergutter.h"
 #include "app/mainwindow.h"
 #include "app/portcombobox.h"
-#include "app/portlist.h"
+#include "link/serialportopen.h"
 #include "emulatorprocess.h"
 #include "fakedialogs.h"
 #include "tests/transfer/transfertesthelpers.h"
