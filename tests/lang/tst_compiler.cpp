@@ -82,6 +82,9 @@ void TestCompiler::pane_data()
     QTest::newRow("just above 32 bits stops")
         << "nop;\nUs = 2147483648;\nbad;" << QStringList{"nop;", "error: Us = 2147483648;"}
         << QStringList{"2:error: Us = 2147483648;"};
+    QTest::newRow("a digit of another script stops")
+        << QString("nop;\nUs = 1\u0663;\nbad;") << QStringList{"nop;", "error: Us = 1\u0663;"}
+        << QStringList{"2:error: Us = 1\u0663;"};
     QTest::newRow("negative right-hand side too large stops")
         << "#1;\nif Us > -2147483649 #1;" << QStringList{"#1;", "error: if Us > -2147483649 #1;"}
         << QStringList{"2:error: if Us > -2147483649 #1;"};
