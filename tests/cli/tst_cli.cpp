@@ -124,6 +124,7 @@ void TestCli::run_data()
     row("download, traced on an echoing line", "download|--port|@port|--trace", 1, "", "...\nEcho\n...", {},
         {"--echo"}, 1);
     row("download, cell 5", "download|--port|@port|--cell|5", 2, "", "...--cell must be 1 to 4...");
+    row("download, cell 0", "download|--port|@port|--cell|0", 2, "", "...--cell must be 1 to 4...");
     row("download, no port", "download", 2, "", "...--port PORT is required...");
     row("ports", "ports", 0, "...", "");
     row("ports with arguments", "ports|x", 2, "", "...takes no arguments...");
