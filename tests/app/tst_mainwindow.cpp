@@ -1,24 +1,12 @@
-#include "app/mainwindow.h"
 #include "app/portlist.h"
-#include "fakedialogs.h"
+#include "windowtest.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTextEdit>
 #include <QToolBar>
-#include <QtTest>
 
 #include <pty.h>
 #include <unistd.h>
-
-#include <memory>
 
 namespace {
 
@@ -46,31 +34,19 @@ QString settingsPath()
 } // namespace
 
 // The window's controls, enabling rules, files and serial port.
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTest
 {
     Q_OBJECT
 
-    QAction *action(const char *name) const { return window->findChild<QAction *>(QLatin1String(name)); }
-    QTextEdit *editor() const { return window->findChild<QTextEdit *>(QStringLiteral("textEdit")); }
-    QPlainTextEdit *output() const { return window->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit")); }
-    QComboBox *portBox() const { return window->findChild<QComboBox *>(QStringLiteral("portComboBox")); }
-    QSerialPort *port() const { return window->findChild<QSerialPort *>(QStringLiteral("serialPort")); }
-
-    void restartWindow()
-    {
-        window.reset();
-        window = std::make_unique<MainWindow>();
-        window->setDialogs(&dialogs);
-    }
+    QComboBox *portBox() const { return child<QComboBox>("portComboBox"); }
+    QSerialPort *port() const { return child<QSerialPort>("serialPort"); }
 
     // "connected" or "disconnected" when every port control agrees, else "mixed".
     QString connectionState() const
     {
-        const bool on = !action("connectAction")->isEnabled();
-        const bool agree = action("disconnectAction")->isEnabled() == on && portBox()->isEnabled() == !on
-            && action("writeAction")->isEnabled() == on && action("readAction")->isEnabled() == on
-        && action("cellsAction")->isEnabled() == on;
-        return !agree ? QStringLiteral("mixed") : on ? QStringLiteral("connected") : QStringLiteral("disconnected");
+        const QString states = enabled({"connectAction", "disconnectAction", "writeAction", "readAction", "cellsAction"})
+            + (portBox()->isEnabled() ? '1' : '0');
+        return states == "100001" ? "disconnected" : states == "011110" ? "connected" : "mixed";
     }
 
     // Connects to a pseudo-terminal whose only terminal-side user is the window's port.
@@ -81,29 +57,23 @@ class TestMainWindow : public QObject
         if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
             return false;
         ::close(slave);
-        portBox()->setEditText(QString::fromLocal8Bit(name));
-        action("connectAction")->trigger();
+        connectPort(QString::fromLocal8Bit(name));
         return connectionState() == QLatin1String("connected") && dialogs.shown.isEmpty();
     }
 
-    std::unique_ptr<MainWindow> window;
-    FakeDialogs dialogs;
-    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QTemporaryDir> tmp; // fresh for each test
     int master = -1;
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void init()
     {
         // Removed rather than cleared: some tests leave something unreadable there.
         QDir().mkpath(QFileInfo(settingsPath()).path());
         QFile::remove(settingsPath());
         QDir(settingsPath()).removeRecursively();
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
-        dialogs = FakeDialogs();
-        restartWindow();
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        startWindow();
     }
 
     void cleanup()
@@ -117,7 +87,7 @@ private slots:
     void startState()
     {
         QCOMPARE(editor()->toPlainText(), defaultText);
-        QVERIFY(output()->toPlainText().isEmpty() && output()->isReadOnly());
+        QVERIFY(pane()->toPlainText().isEmpty() && pane()->isReadOnly());
         QCOMPARE(connectionState(), QStringLiteral("disconnected"));
         QVERIFY(action("saveFileAction")->isEnabled() && action("compileAction")->isEnabled());
         auto *slaveId = window->findChild<QSpinBox *>(QStringLiteral("slaveIdSpinBox"));
@@ -140,6 +110,8 @@ private slots:
             controls << label;
         for (QWidget *control : controls)
             QVERIFY2(qobject_cast<QToolBar *>(control->parentWidget()), qPrintable(control->objectName()));
+        action("aboutAction")->trigger();
+        QVERIFY(dialogs.shown.value(0).startsWith(QStringLiteral("about|О программе|<h2>Quillmar")));
     }
 
     void shortcutsReachTheirSlots()
@@ -148,24 +120,17 @@ private slots:
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         QTest::keyClick(editor(), Qt::Key_F7);
-        QVERIFY(output()->toPlainText().startsWith(QStringLiteral("Компиляция:")));
+        QVERIFY(pane()->toPlainText().startsWith(QStringLiteral("Компиляция:")));
         QTest::keyClick(editor(), Qt::Key_O, Qt::ControlModifier);
         QTest::keyClick(editor(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(dialogs.shown, QStringList({openedIn + QDir::currentPath() + filter,
                                              "save|Save File|" + QDir::currentPath() + filter}));
     }
 
-    void aboutBox()
-    {
-        action("aboutAction")->trigger();
-        QCOMPARE(dialogs.shown.size(), 1);
-        QVERIFY(dialogs.shown.first().startsWith(QStringLiteral("about|О программе|<h2>Quillmar 1.2</h2>")));
-    }
-
     void saveEnablingRules()
     {
         QAction *save = action("saveFileAction");
-        const QString path = dialogs.fileName = dir->filePath(QStringLiteral("rules.prgx"));
+        const QString path = dialogs.fileName = tmp->filePath(QStringLiteral("rules.prgx"));
         QVERIFY(writeBytes(path, "nop;\n"));
         action("openFileAction")->trigger();
         QVERIFY(!save->isEnabled());
@@ -174,11 +139,11 @@ private slots:
         save->trigger();
         QVERIFY(!save->isEnabled());
 
-        output()->setPlainText(QStringLiteral("old messages"));
+        pane()->setPlainText(QStringLiteral("old messages"));
         action("newFileAction")->trigger();
         QVERIFY(save->isEnabled());
         QCOMPARE(editor()->toPlainText(), defaultText);
-        QVERIFY(output()->toPlainText().isEmpty());
+        QVERIFY(pane()->toPlainText().isEmpty());
         // The file last opened is still the current one: saved over without asking.
         save->trigger();
         QCOMPARE(readBytes(path), defaultText.toUtf8());
@@ -202,11 +167,11 @@ private slots:
         QFETCH(bool, unwritable);
         window.reset();
         QVERIFY(unwritable ? QDir().mkpath(settingsPath()) : writeBytes(settingsPath(), settingsFile));
-        restartWindow();
+        startWindow();
         // A cancelled dialog starts in the working directory and remembers nothing.
         action("openFileAction")->trigger();
         // A file that cannot be opened still moves the directory there.
-        const QString sub = dir->filePath(QStringLiteral("sub"));
+        const QString sub = tmp->filePath(QStringLiteral("sub"));
         QVERIFY(QDir().mkdir(sub));
         dialogs.fileName = sub + QStringLiteral("/missing.prgx");
         action("openFileAction")->trigger();
@@ -220,8 +185,7 @@ private slots:
         // Kept across a restart, where the settings can be written.
         if (unwritable)
             return;
-        restartWindow();
-        dialogs.shown.clear();
+        startWindow();
         action("openFileAction")->trigger();
         QCOMPARE(dialogs.shown.first(), openedIn + sub + "/missing" + filter);
     }
@@ -248,7 +212,7 @@ private slots:
         QFETCH(QString, expectedStart);
         QFETCH(int, expectedLength);
         window->show();
-        dialogs.fileName = dir->filePath(QStringLiteral("odd.prgx"));
+        dialogs.fileName = tmp->filePath(QStringLiteral("odd.prgx"));
         QVERIFY(writeBytes(dialogs.fileName, bytes));
         action("openFileAction")->trigger();
         QCoreApplication::processEvents();
@@ -257,7 +221,7 @@ private slots:
         QVERIFY(text.startsWith(expectedStart));
         QVERIFY(expectedLength < 0 ? !text.isEmpty() : text.size() == expectedLength);
         action("compileAction")->trigger();
-        QVERIFY(output()->toPlainText().startsWith(QStringLiteral("Компиляция:")));
+        QVERIFY(pane()->toPlainText().startsWith(QStringLiteral("Компиляция:")));
         // Closing must not hang either: it once took minutes on a big file
         // (the test's time limit catches that).
         window.reset();
@@ -277,7 +241,7 @@ private slots:
     {
         QFETCH(QString, slot);
         QFETCH(QString, text);
-        dialogs.fileName = dir->filePath(QStringLiteral("кириллица.prgx"));
+        dialogs.fileName = tmp->filePath(QStringLiteral("кириллица.prgx"));
         QVERIFY(writeBytes(dialogs.fileName, "old content"));
         editor()->setPlainText(text);
         window->findChild<QAction *>(slot)->trigger();
@@ -288,7 +252,7 @@ private slots:
         action("openFileAction")->trigger();
         QCOMPARE(editor()->toPlainText(), text);
         // The save remembered the directory the next dialog starts in.
-        QCOMPARE(dialogs.shown.last(), openedIn + dir->path() + filter);
+        QCOMPARE(dialogs.shown.last(), openedIn + tmp->path() + filter);
     }
 
     void failedSaveKeepsOldFile_data()
@@ -303,8 +267,8 @@ private slots:
         QFETCH(QString, slot);
         // The file itself can be written, but no temporary file fits beside a
         // name this long: a failure even root cannot get round.
-        const QString target = dir->filePath(QString(245, QLatin1Char('n')) + QStringLiteral(".prgx"));
-        const QString other = dir->filePath(QStringLiteral("other.prgx"));
+        const QString target = tmp->filePath(QString(245, QLatin1Char('n')) + QStringLiteral(".prgx"));
+        const QString other = tmp->filePath(QStringLiteral("other.prgx"));
         const QByteArray old = "nop;\n#1;\njmp #1;\n";
         QVERIFY(writeBytes(target, old) && writeBytes(other, "nop;\n"));
         // Save writes to the file open; Save As asks, so another file is open.
@@ -317,7 +281,7 @@ private slots:
         QCOMPARE(dialogs.shown.last(), QStringLiteral("warning|Ошибка|Не удается сохранить файл"));
         QVERIFY(action("saveFileAction")->isEnabled());
         QCOMPARE(readBytes(target), old);
-        QCOMPARE(QDir(dir->path()).entryList(QDir::Files).size(), 2); // no temporary file left
+        QCOMPARE(QDir(tmp->path()).entryList(QDir::Files).size(), 2); // no temporary file left
 
         // The current file is unchanged: Save goes there without asking.
         dialogs.fileName.clear();

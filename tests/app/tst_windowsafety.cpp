@@ -1,23 +1,14 @@
 #include "app/linenumbergutter.h"
-#include "app/mainwindow.h"
 #include "app/portcombobox.h"
 #include "link/serialportopen.h"
 #include "emulatorprocess.h"
-#include "fakedialogs.h"
 #include "tests/transfer/transfertesthelpers.h"
+#include "windowtest.h"
 
-#include <QAction>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextBlock>
-#include <QTextEdit>
 #include <QToolTip>
 #include <QWindow>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -44,38 +35,18 @@ int darkest(const QImage &image, int top, int bottom)
 // question before edits go, the title, the editor's gutter and error marks,
 // the compile verdict in view and the way back to its source line, the port
 // list and why a port will not open.
-class TestWindowSafety : public QObject
+class TestWindowSafety : public WindowTest
 {
     Q_OBJECT
 
-    QAction *action(const char *name) const { return window->findChild<QAction *>(QLatin1String(name)); }
-    QTextEdit *editor() const { return window->findChild<QTextEdit *>(QStringLiteral("textEdit")); }
-    QPlainTextEdit *pane() const { return window->findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit")); }
-    PortComboBox *portBox() const { return window->findChild<PortComboBox *>(QStringLiteral("portComboBox")); }
+    PortComboBox *portBox() const { return child<PortComboBox>("portComboBox"); }
     QRect lineRect(int line) const { return editor()->cursorRect(QTextCursor(editor()->document()->findBlockByNumber(line))); }
-    bool connectTo(EmulatorProcess &device)
-    {
-        if (!device.start({"--state", state}, false))
-            return false;
-        portBox()->setEditText(device.portName());
-        action("connectAction")->trigger();
-        return action("readAction")->isEnabled();
-    }
-
-    std::unique_ptr<MainWindow> window;
-    FakeDialogs dialogs;
-    QTemporaryDir dir;
-    QString state;
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void init()
     {
         QSettings(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5")).clear();
-        dialogs = FakeDialogs();
-        window = std::make_unique<MainWindow>();
-        window->setDialogs(&dialogs);
+        startWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         // The device's first cell holds a three-record program.
@@ -333,8 +304,7 @@ private slots:
             QVERIFY(holder.start());
             cause = cause.arg(name = holder.portName());
         }
-        portBox()->setEditText(name);
-        action("connectAction")->trigger();
+        connectPort(name);
         QCOMPARE(dialogs.shown, QStringList("critical|Error|Не удается открыть порт"));
         QCOMPARE(dialogs.informative, QStringList(cause));
         QVERIFY(action("connectAction")->isEnabled() && !action("readAction")->isEnabled());
