@@ -11,22 +11,20 @@ class FakeDialogs : public Dialogs
 {
 public:
     QString fileName;          // what the next file dialog returns
-    QStringList shown;         // "kind|title|text" or "kind|caption|dir|filter"
+    QStringList shown;         // "kind|title|text[|more]" or "kind|caption|dir|filter"
     bool confirmed = true;     // what a confirmation returns
     // The answer to every question; Discard lets an action go on as it did
     // before anything was asked.
     QMessageBox::StandardButton answer = QMessageBox::Discard;
-    QStringList buttonTexts;   // of the last question, in order
-    QStringList informative;   // informative texts of critical boxes
 
     QString getOpenFileName(QWidget *, const QString &caption, const QString &dir, const QString &filter) override
     {
-        shown.append(QStringLiteral("open|%1|%2|%3").arg(caption, dir, filter));
+        note("open", caption, dir + '|' + filter);
         return fileName;
     }
     QString getSaveFileName(QWidget *, const QString &caption, const QString &dir, const QString &filter) override
     {
-        shown.append(QStringLiteral("save|%1|%2|%3").arg(caption, dir, filter));
+        note("save", caption, dir + '|' + filter);
         return fileName;
     }
     void warning(QWidget *, const QString &title, const QString &text) override { note("warning", title, text); }
@@ -39,16 +37,15 @@ public:
     }
     void critical(QWidget *, const QString &title, const QString &text, const QString &informativeText) override
     {
-        note("critical", title, text);
-        informative.append(informativeText);
+        note("critical", title, text + '|' + informativeText);
     }
     QMessageBox::StandardButton question(QWidget *, const QString &title, const QString &text,
                                          const QVector<Button> &buttons, QMessageBox::StandardButton) override
     {
-        note("question", title, text);
-        buttonTexts.clear();
+        QStringList texts;
         for (const Button &button : buttons)
-            buttonTexts.append(button.text);
+            texts.append(button.text);
+        note("question", title, text + '|' + texts.join('/'));
         return answer;
     }
 

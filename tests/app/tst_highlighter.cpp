@@ -13,13 +13,10 @@ static QChar letterFor(const QTextCharFormat &format)
     if (!format.hasProperty(QTextFormat::ForegroundBrush))
         return QLatin1Char('.');
     const QColor colour = format.foreground().color();
-    const bool bold = format.fontWeight() == QFont::Bold;
-    const QVector<QPair<QColor, char>> letters = {
-        {Qt::blue, bold ? 'B' : 'b'}, {Qt::magenta, 'm'}, {Qt::darkGreen, 'g'}, {Qt::red, 'r'}};
-    for (const auto &letter : letters)
-        if (colour == letter.first)
-            return QLatin1Char(letter.second);
-    return QLatin1Char('?');
+    if (colour == Qt::blue)
+        return QLatin1Char(format.fontWeight() == QFont::Bold ? 'B' : 'b');
+    const int known = QVector<QColor>({Qt::magenta, Qt::darkGreen, Qt::red}).indexOf(colour);
+    return QLatin1Char(known < 0 ? '?' : "mgr"[known]);
 }
 
 static QStringList colourLines(const QTextDocument &document)
@@ -28,10 +25,9 @@ static QStringList colourLines(const QTextDocument &document)
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         QString line(block.length() - 1, QLatin1Char('.'));
         const QVector<QTextLayout::FormatRange> ranges = block.layout()->formats();
-        for (const QTextLayout::FormatRange &range : ranges) {
+        for (const QTextLayout::FormatRange &range : ranges)
             for (int i = range.start; i < range.start + range.length && i < line.size(); ++i)
                 line[i] = letterFor(range.format);
-        }
         lines.append(line);
     }
     return lines;

@@ -63,10 +63,16 @@ private slots:
         QTEST(device.requestCount(), "requests");
     }
 
-    void newFileDuringUploadChangesNothingSent()
+    // The address and cell are read at each transfer, and a New during an
+    // upload changes nothing that is sent.
+    void uploadSendsWhatWasThereWhereChosen()
     {
         EmulatorProcess device;
-        QVERIFY(connectTo(device));
+        QVERIFY(connectTo(device, {"--address", "5"}));
+        child<QSpinBox>("slaveIdSpinBox")->setValue(5);
+        editor()->setPlainText(threeRecordSource);
+        action("writeAction")->trigger();
+        child<QComboBox>("cellComboBox")->setCurrentIndex(2);
         const QString source = countingSource(10);
         editor()->setPlainText(source);
         bool duringUpload = false;
@@ -80,9 +86,10 @@ private slots:
         QCOMPARE(editor()->toPlainText(), QStringLiteral("prgName = \"Prg1\";\n"));
         device.stop();
         const DeviceMemory memory = readState(state);
-        QCOMPARE(memory.count(0), 10);
-        QCOMPARE(memory.name(0), QByteArray("Many "));
-        QCOMPARE(memory.record(0, 9), compiled(source).last().toImage());
+        QCOMPARE(memory.count(0), 3);
+        QCOMPARE(memory.count(2), 10);
+        QCOMPARE(memory.name(2), QByteArray("Many "));
+        QCOMPARE(memory.record(2, 9), compiled(source).last().toImage());
     }
 
     void killedDeviceEndsUploadAndDisconnects()
@@ -97,23 +104,6 @@ private slots:
         // Compile comes back; write and read stay off with the port closed.
         QCOMPARE(actionStates(), "1100");
         QVERIFY(!action("disconnectAction")->isEnabled());
-    }
-
-    void cellAndAddressAreReadPerTransfer()
-    {
-        EmulatorProcess device;
-        QVERIFY(connectTo(device, {"--address", "5"}));
-        child<QSpinBox>("slaveIdSpinBox")->setValue(5);
-        editor()->setPlainText(threeRecordSource);
-        action("writeAction")->trigger();
-        child<QComboBox>("cellComboBox")->setCurrentIndex(2);
-        editor()->setPlainText(countingSource(2));
-        action("writeAction")->trigger();
-        QVERIFY(paneText().endsWith("Данные успешно записаны"));
-        device.stop();
-        QCOMPARE(readState(state).count(0), 3);
-        QCOMPARE(readState(state).count(2), 2);
-        QCOMPARE(readState(state).name(2), QByteArray("Many "));
     }
 
     void reconnectDuringTransferOffersNoSecondOne_data()
