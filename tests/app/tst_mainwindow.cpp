@@ -14,18 +14,6 @@ const QString defaultText = QStringLiteral("prgName = \"Prg1\";\n");
 const QString filter = QStringLiteral("|Файл программы (*.prgx)");
 const QString openedIn = QStringLiteral("open|Open File|");
 
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QString settingsPath()
 {
     return QSettings(QStringLiteral("Norvex"), QStringLiteral("KM7040RD5")).fileName();
@@ -125,29 +113,6 @@ private slots:
         QTest::keyClick(editor(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(dialogs.shown, QStringList({openedIn + QDir::currentPath() + filter,
                                              "save|Save File|" + QDir::currentPath() + filter}));
-    }
-
-    void saveEnablingRules()
-    {
-        QAction *save = action("saveFileAction");
-        const QString path = dialogs.fileName = tmp->filePath(QStringLiteral("rules.prgx"));
-        QVERIFY(writeBytes(path, "nop;\n"));
-        action("openFileAction")->trigger();
-        QVERIFY(!save->isEnabled());
-        QTest::keyClick(editor(), Qt::Key_X);
-        QVERIFY(save->isEnabled());
-        save->trigger();
-        QVERIFY(!save->isEnabled());
-
-        pane()->setPlainText(QStringLiteral("old messages"));
-        action("newFileAction")->trigger();
-        QVERIFY(save->isEnabled());
-        QCOMPARE(editor()->toPlainText(), defaultText);
-        QVERIFY(pane()->toPlainText().isEmpty());
-        // The file last opened is still the current one: saved over without asking.
-        save->trigger();
-        QCOMPARE(readBytes(path), defaultText.toUtf8());
-        QCOMPARE(dialogs.shown.size(), 1);
     }
 
     void rememberedDirectory_data()

@@ -115,30 +115,45 @@ private slots:
         if (!wentOn)
             QCOMPARE(editor()->toPlainText(), typed);
     }
-    void titleAndCaretFollowTheText()
+    void titleSaveAndCaretFollowTheText()
     {
-        auto shown = [this] { return window->windowHandle()->title() + (window->isWindowModified() ? " m" : ""); };
-        QCOMPARE(shown(), QStringLiteral("Quillmar"));
+        // The title, the modified mark and whether Save is offered.
+        auto shown = [this] {
+            return window->windowHandle()->title() + (window->isWindowModified() ? " m" : "")
+                + (action("saveFileAction")->isEnabled() ? " s" : "");
+        };
+        QCOMPARE(shown(), QStringLiteral("Quillmar s"));
         QTest::keyClicks(editor(), QStringLiteral("nop;")); // goes on after the name line
         QCOMPARE(editor()->toPlainText(), defaultText + "nop;");
-        QCOMPARE(shown(), QStringLiteral("Quillmar* m"));
-        dialogs.fileName = dir.filePath(QStringLiteral("title.prgx"));
+        QCOMPARE(shown(), QStringLiteral("Quillmar* m s"));
+        const QString path = dialogs.fileName = dir.filePath(QStringLiteral("title.prgx"));
         action("saveFileAction")->trigger();
+        QCOMPARE(shown(), QStringLiteral("Quillmar"));
+        QTest::keyClicks(editor(), QStringLiteral("x"));
+        action("openFileAction")->trigger();
         QCOMPARE(shown(), QStringLiteral("Quillmar"));
 
         QTest::keyClick(editor(), Qt::Key_Home);
         QTest::keyClicks(editor(), QStringLiteral("x"));
+        pane()->setPlainText(QStringLiteral("old messages"));
         action("newFileAction")->trigger();
-        QCOMPARE(shown(), QStringLiteral("Quillmar"));
+        QCOMPARE(shown(), QStringLiteral("Quillmar s"));
         QCOMPARE(editor()->textCursor().position(), defaultText.size());
+        QVERIFY(pane()->toPlainText().isEmpty());
+        // The file last opened is still the current one: saved over without asking.
+        dialogs.shown.clear();
+        action("saveFileAction")->trigger();
+        QVERIFY(dialogs.shown.isEmpty());
+        QCOMPARE(readBytes(path), defaultText.toUtf8());
         EmulatorProcess device;
         QVERIFY(connectTo(device));
         QTest::keyClicks(editor(), QStringLiteral("x"));
         action("readAction")->trigger();
         QVERIFY(editor()->toPlainText().endsWith(QStringLiteral("jmp #1;")));
         QCOMPARE(editor()->textCursor().position(), editor()->toPlainText().size());
-        QCOMPARE(shown(), QStringLiteral("Quillmar"));
+        QCOMPARE(shown(), QStringLiteral("Quillmar s"));
     }
+
     // The standard boxes behind the seam, answered through their own buttons.
     void standardBoxes()
     {

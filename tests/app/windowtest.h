@@ -15,6 +15,18 @@
 #include <initializer_list>
 #include <memory>
 
+inline QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // What every suite that drives the whole window stands on: a window whose
 // dialogs FakeDialogs answers, and its controls by name.
 class WindowTest : public QObject

@@ -53,9 +53,7 @@ private slots:
 
         // A refused copy is reported and sends nothing.
         dialogs.fileName = dir.filePath("bad.qmbackup");
-        QFile bad(dialogs.fileName);
-        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("{\"format\": \"other\"}") > 0);
-        bad.close();
+        QVERIFY(writeBytes(dialogs.fileName, "{\"format\": \"other\"}"));
         press("restoreButton");
         QCOMPARE(dialogs.shown, QStringList({"open|Восстановить из копии|" + QDir::currentPath() + "|Копия прибора (*.qmbackup)",
                                              "warning|Ошибка|" + dialogs.fileName + ": format: не копия прибора Quillmar"}));
