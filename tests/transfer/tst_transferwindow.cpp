@@ -1,25 +1,53 @@
+#include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTextBlock>
 
+#include "app/devicecellsdialog.h"
 #include "emulatorprocess.h"
 #include "tests/app/windowtest.h"
 #include "transfertesthelpers.h"
 
 using namespace TransferTest;
 
-// The window's write and read commands against the emulated device.
+// The window's write and read commands and its "Ячейки прибора" dialog
+// against the emulated device.
 class TestTransferWindow : public WindowTest
 {
     Q_OBJECT
 
     QString paneText() const { return pane()->toPlainText(); }
-    // For connect, compile, write, read.
-    QString actionStates() const { return enabled({"connectAction", "compileAction", "writeAction", "readAction"}); }
+    // For connect, compile, write, read and the cells.
+    QString actionStates() const
+    {
+        return enabled({"connectAction", "compileAction", "writeAction", "readAction", "cellsAction"});
+    }
+    DeviceCellsDialog *dialog() const { return window->findChild<DeviceCellsDialog *>(); }
+    void press(const char *button) const { dialog()->findChild<QPushButton *>(QLatin1String(button))->click(); }
+    QString status() const { return dialog()->findChild<QLabel *>("statusLabel")->text(); }
+    QTableWidget *table() const { return dialog()->findChild<QTableWidget *>("cellTable"); }
+    QString row(int cell) const
+    {
+        return table()->item(cell, 0)->text() + '|' + table()->item(cell, 1)->text() + '|' + table()->item(cell, 2)->text();
+    }
+    bool openDialog(EmulatorProcess &device, const QStringList &extra = QStringList())
+    {
+        // Cell 1 holds the worked example; the dialog asks and reports through boxes.
+        boxesExpected = true;
+        if (!writeCell(state, 0, compiled(exampleSource), "Test ") || !connectTo(device, extra))
+            return false;
+        action("cellsAction")->trigger();
+        return dialog() && dialog()->isVisible();
+    }
+
+    bool boxesExpected = false;
 
 private slots:
     void init()
     {
         startWindow();
+        boxesExpected = false;
         state = dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".state");
         QFile::remove(state);
     }
@@ -27,7 +55,9 @@ private slots:
     void cleanup()
     {
         window.reset();
-        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.join('\n')));
+        // A transfer reports in the pane only.
+        if (!boxesExpected)
+            QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.join('\n')));
     }
 
     void transferEndsWithActionsEnabled_data()
@@ -61,7 +91,7 @@ private slots:
         action(qPrintable(actionName))->trigger();
         QVERIFY2(paneText().endsWith(lastLines), qPrintable(paneText()));
         QTEST(editor()->toPlainText(), "editorAfter");
-        QCOMPARE(actionStates(), "0111");
+        QCOMPARE(actionStates(), "01111");
         // A transfer's own lines lead nowhere: a double click leaves the caret.
         editor()->setTextCursor(QTextCursor(editor()->document()));
         const QTextCursor line1(pane()->document()->findBlockByNumber(1));
@@ -110,7 +140,7 @@ private slots:
         action("writeAction")->trigger();
         QVERIFY(paneText().endsWith("Строка 1 записана\nОшибка записи"));
         // Compile comes back; write and read stay off with the port closed.
-        QCOMPARE(actionStates(), "1100");
+        QCOMPARE(actionStates(), "11000");
         QVERIFY(!action("disconnectAction")->isEnabled());
     }
 
@@ -134,8 +164,83 @@ private slots:
             statesAfterReconnect = actionStates();
         });
         action(transfer.constData())->trigger();
-        QCOMPARE(statesAfterReconnect, "0000");
-        QCOMPARE(actionStates(), "0111");
+        QCOMPARE(statesAfterReconnect, "00000");
+        QCOMPARE(actionStates(), "01111");
+    }
+
+    void tableBackupRestoreRead()
+    {
+        EmulatorProcess device;
+        QVERIFY(openDialog(device));
+        QCOMPARE(row(0), QStringLiteral("1|Test |6"));
+        QCOMPARE(row(3), QStringLiteral("4|     |0"));
+        QCOMPARE(table()->columnCount(), 3);
+        QCOMPARE(actionStates(), QStringLiteral("01111"));
+
+        // A refused copy is reported and sends nothing.
+        dialogs.fileName = dir.filePath("bad.qmbackup");
+        QVERIFY(writeBytes(dialogs.fileName, "{\"format\": \"other\"}"));
+        press("restoreButton");
+        QCOMPARE(dialogs.shown, QStringList({"open|Восстановить из копии|" + QDir::currentPath() + "|Копия прибора (*.qmbackup)",
+                                             "warning|Ошибка|" + dialogs.fileName + ": format: не копия прибора Quillmar"}));
+        QCOMPARE(status(), QString());
+        QCOMPARE(row(0), QStringLiteral("1|Test |6"));
+
+        dialogs.shown.clear();
+        dialogs.fileName = dir.filePath("copy");
+        press("backupButton");
+        const QString copy = dir.filePath("copy.qmbackup");
+        QCOMPARE(dialogs.shown, QStringList("save|Сохранить копию прибора|" + QDir::currentPath()
+                                            + "|Копия прибора (*.qmbackup)"));
+        QCOMPARE(status(), "Копия прибора сохранена: " + QDir::toNativeSeparators(copy));
+
+        // Cell 1 overwritten from the window, then the copy put back.
+        dialog()->reject();
+        QTRY_VERIFY(!dialog());
+        editor()->setPlainText(threeRecordSource);
+        action("writeAction")->trigger();
+        action("cellsAction")->trigger();
+        QCOMPARE(row(0), QStringLiteral("1|Prg1 |3"));
+        dialogs.shown.clear();
+        dialogs.fileName = copy;
+        dialogs.confirmed = false;
+        press("restoreButton");
+        QCOMPARE(dialogs.shown.last(), QStringLiteral("confirm|Ячейки прибора|Перезаписать ячейки 1, 2, 3 и 4 "
+                                                      "прибора с адресом 0?"));
+        QCOMPARE(row(0), QStringLiteral("1|Prg1 |3"));
+        dialogs.confirmed = true;
+        press("restoreButton");
+        QCOMPARE(status(), QStringLiteral("Записаны и проверены ячейки: 1, 2, 3 и 4"));
+        QCOMPARE(row(0), QStringLiteral("1|Test |6"));
+
+        // Read into the editor as "Считать из прибора" does, for the chosen cell.
+        child<QComboBox>("cellComboBox")->setCurrentIndex(2);
+        table()->selectRow(0);
+        press("readButton");
+        QTRY_COMPARE(editor()->toPlainText(), exampleSource);
+        QVERIFY(!dialog());
+        QCOMPARE(child<QComboBox>("cellComboBox")->currentIndex(), 0);
+        QVERIFY(pane()->toPlainText().endsWith("Данные успешно считаны и декодированы"));
+    }
+
+    void stopDuringBackup()
+    {
+        EmulatorProcess device;
+        QVERIFY(openDialog(device, {"--fault", "delay:every:40"}));
+        dialogs.fileName = dir.filePath("stopped.qmbackup");
+        QString during;
+        QTimer::singleShot(300, this, [&] {
+            during = actionStates();
+            // Closing mid-way only stops the work; the dialog stays.
+            dialog()->reject();
+        });
+        press("backupButton");
+        QCOMPARE(during, QStringLiteral("00000"));
+        QVERIFY2(status().startsWith("Копия не сохранена (ячейка ") && status().endsWith(": прервано)"),
+                 qPrintable(status()));
+        QVERIFY(!QFile::exists(dialogs.fileName));
+        QVERIFY(dialog()->isVisible());
+        QCOMPARE(actionStates(), QStringLiteral("01111"));
     }
 };
 
