@@ -150,8 +150,7 @@ private slots:
             placed += bar->actions();
             QCOMPARE(bar->iconSize(), QSize(32, 32));
         }
-        const QList<QAction *> actions = window->findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly);
-        for (QAction *a : actions)
+        for (QAction *a : window->findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly))
             QVERIFY2(placed.contains(a) && !a->statusTip().isEmpty() && !a->icon().pixmap(32, 32).isNull(),
                      qPrintable(a->objectName()));
         QList<QWidget *> controls = {portBox(), slaveId, cell};

@@ -80,11 +80,9 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(int, answer);
         QFETCH(bool, saveFails);
-        std::unique_ptr<EmulatorProcess> device;
-        if (entry == QLatin1String("read")) {
-            device = std::make_unique<EmulatorProcess>();
-            QVERIFY(connectTo(*device));
-        }
+        EmulatorProcess device;
+        if (entry == QLatin1String("read"))
+            QVERIFY(connectTo(device));
         if (answer != QMessageBox::NoButton)
             QTest::keyClicks(editor(), QStringLiteral("x"));
         const QString typed = editor()->toPlainText();
@@ -103,8 +101,8 @@ private slots:
             wentOn = !dialogs.shown.filter(QStringLiteral("open|")).isEmpty();
         } else {
             action("readAction")->trigger();
-            device->stop();
-            wentOn = device->requestCount() > 0;
+            device.stop();
+            wentOn = device.requestCount() > 0;
         }
         QTEST(wentOn, "goesOn");
         const QString question = "question|Quillmar|Программа изменена. Сохранить изменения?|Сохранить/Не сохранять/Отмена";
@@ -170,9 +168,8 @@ private slots:
         };
         Dialogs standard;
         answerWith(Qt::Key_Escape);
-        QCOMPARE(standard.question(window.get(), "Quillmar", "?", {{QMessageBox::Save, "Сохранить"}, {QMessageBox::Cancel, "Отмена"}},
-                                   QMessageBox::Cancel),
-                 QMessageBox::Cancel);
+        const QVector<Dialogs::Button> buttons = {{QMessageBox::Save, "Сохранить"}, {QMessageBox::Cancel, "Отмена"}};
+        QCOMPARE(standard.question(window.get(), "Quillmar", "?", buttons, QMessageBox::Cancel), QMessageBox::Cancel);
         answerWith(Qt::Key_Return);
         standard.critical(window.get(), "Error", "text", "cause");
         QCOMPARE(seen, QStringList({"Сохранить", "Отмена", "4", "OK", "cause3"}));

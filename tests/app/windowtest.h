@@ -12,7 +12,6 @@
 #include <QTextEdit>
 #include <QtTest>
 
-#include <initializer_list>
 #include <memory>
 
 inline QByteArray readBytes(const QString &path)
