@@ -184,12 +184,10 @@ private slots:
         QCOMPARE(status(), QString());
         QCOMPARE(row(0), QStringLiteral("1|Test |6"));
 
-        dialogs.shown.clear();
         dialogs.fileName = dir.filePath("copy");
         press("backupButton");
         const QString copy = dir.filePath("copy.qmbackup");
-        QCOMPARE(dialogs.shown, QStringList("save|Сохранить копию прибора|" + QDir::currentPath()
-                                            + "|Копия прибора (*.qmbackup)"));
+        QCOMPARE(dialogs.shown.last(), "save|Сохранить копию прибора|" + QDir::currentPath() + "|Копия прибора (*.qmbackup)");
         QCOMPARE(status(), "Копия прибора сохранена: " + QDir::toNativeSeparators(copy));
 
         // Cell 1 overwritten from the window, then the copy put back.
@@ -199,7 +197,6 @@ private slots:
         action("writeAction")->trigger();
         action("cellsAction")->trigger();
         QCOMPARE(row(0), QStringLiteral("1|Prg1 |3"));
-        dialogs.shown.clear();
         dialogs.fileName = copy;
         dialogs.confirmed = false;
         press("restoreButton");
