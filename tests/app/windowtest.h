@@ -42,8 +42,7 @@ protected:
         window = std::make_unique<MainWindow>();
         window->setDialogs(&dialogs);
     }
-    template <typename T>
-    T *child(const char *name) const { return window->findChild<T *>(QLatin1String(name)); }
+    template <typename T> T *child(const char *name) const { return window->findChild<T *>(QLatin1String(name)); }
     QAction *action(const char *name) const { return child<QAction>(name); }
     QTextEdit *editor() const { return child<QTextEdit>("textEdit"); }
     QPlainTextEdit *pane() const { return child<QPlainTextEdit>("plainTextEdit"); }

@@ -18,10 +18,7 @@ class TestTransferWindow : public WindowTest
     Q_OBJECT
 
     // For connect, compile, write, read and the cells.
-    QString actionStates() const
-    {
-        return enabled({"connectAction", "compileAction", "writeAction", "readAction", "cellsAction"});
-    }
+    QString actionStates() const { return enabled({"connectAction", "compileAction", "writeAction", "readAction", "cellsAction"}); }
     DeviceCellsDialog *dialog() const { return window->findChild<DeviceCellsDialog *>(); }
     void press(const char *button) const { dialog()->findChild<QPushButton *>(QLatin1String(button))->click(); }
     QString status() const { return dialog()->findChild<QLabel *>("statusLabel")->text(); }
