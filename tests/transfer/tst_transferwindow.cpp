@@ -21,6 +21,7 @@ class TestTransferWindow : public WindowTest
     QString actionStates() const { return enabled({"connectAction", "compileAction", "writeAction", "readAction", "cellsAction"}); }
     DeviceCellsDialog *dialog() const { return window->findChild<DeviceCellsDialog *>(); }
     void press(const char *button) const { dialog()->findChild<QPushButton *>(QLatin1String(button))->click(); }
+    bool stoppable() const { return dialog()->findChild<QPushButton *>("stopButton")->isEnabled(); }
     QString status() const { return dialog()->findChild<QLabel *>("statusLabel")->text(); }
     QTableWidget *table() const { return dialog()->findChild<QTableWidget *>("cellTable"); }
     QString row(int cell) const
@@ -170,6 +171,7 @@ private slots:
         QVERIFY(openDialog(device));
         QCOMPARE(row(0), QStringLiteral("1|Test |6"));
         QCOMPARE(row(3), QStringLiteral("4|     |0"));
+        QVERIFY(table()->selectionModel()->isRowSelected(0, QModelIndex())); // the first cell is chosen to begin with
         QCOMPARE(actionStates(), QStringLiteral("01111"));
 
         // A refused copy is reported and sends nothing.
@@ -222,16 +224,17 @@ private slots:
         dialogs.fileName = dir.filePath("stopped.qmbackup");
         QString during;
         QTimer::singleShot(300, this, [&] {
-            during = actionStates();
+            during = actionStates() + (stoppable() ? " stop" : "");
             // Closing mid-way only stops the work; the dialog stays.
             dialog()->reject();
         });
         press("backupButton");
-        QCOMPARE(during, QStringLiteral("00000"));
+        QCOMPARE(during, QStringLiteral("00000 stop"));
         QVERIFY2(status().startsWith("Копия не сохранена (ячейка ") && status().endsWith(": прервано)"),
                  qPrintable(status()));
         QVERIFY(!QFile::exists(dialogs.fileName));
         QVERIFY(dialog()->isVisible());
+        QVERIFY(!stoppable());
         QCOMPARE(actionStates(), QStringLiteral("01111"));
     }
 };
