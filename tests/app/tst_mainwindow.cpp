@@ -77,10 +77,7 @@ private slots:
         startWindow();
     }
 
-    void cleanup()
-    {
-        window.reset();
-    }
+    void cleanup() { window.reset(); }
 
     void colours_data()
     {

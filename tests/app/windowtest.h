@@ -26,8 +26,7 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// What every suite that drives the whole window stands on: a window whose
-// dialogs FakeDialogs answers, and its controls by name.
+// The ground of the suites that drive the whole window through FakeDialogs.
 class WindowTest : public QObject
 {
 public:
