@@ -22,22 +22,12 @@ const QByteArray undecodable = QByteArray::fromHex("FF00112233445566778899AABBCC
 DeviceMemory exampleMemory()
 {
     DeviceMemory memory;
-    const QVector<InstructionRecord> records = TransferTest::compiled(TransferTest::exampleSource);
-    for (int i = 0; i < records.size(); ++i)
-        memory.setRecord(0, i, records.at(i).toImage());
-    memory.setCount(0, records.size());
-    memory.setName(0, "Test ");
+    TransferTest::putCell(memory, 0, TransferTest::compiled(TransferTest::exampleSource), "Test ");
     memory.setRecord(2, 0, undecodable);
     memory.setRecord(2, 1, QByteArray(14, '\xEE'));
     memory.setCount(2, 2);
     memory.setName(2, "x\xE9yz ");
     return memory;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 const char *const validCell = R"({"cell": 1, "name": "Demo ", "count": 1, "records": ["0100640000000000000000000000"], "source": null})";
@@ -86,7 +76,7 @@ void TestDeviceCells::backupWipeRestore()
 {
     const QString state = m_dir.filePath("restore.state");
     const DeviceMemory original = exampleMemory();
-    QVERIFY(writeFile(state, original.toBytes()));
+    QVERIFY(TransferTest::writeState(state, original));
     EmulatorProcess device;
     QVERIFY(start(device, {"--state", state}));
 
@@ -197,7 +187,7 @@ void TestDeviceCells::differences()
 void TestDeviceCells::stopsAfterTheCurrentRequest()
 {
     const QString state = m_dir.filePath("stop.state");
-    QVERIFY(writeFile(state, exampleMemory().toBytes()));
+    QVERIFY(TransferTest::writeState(state, exampleMemory()));
     EmulatorProcess device;
     QVERIFY(start(device, {"--state", state}));
     int requests = 0;
@@ -239,7 +229,7 @@ void TestDeviceCells::severalAddresses()
     const QString state = m_dir.filePath("line.state");
     // A state file of one device, as every earlier run wrote it, goes to
     // the first address.
-    QVERIFY(writeFile(state, exampleMemory().toBytes()));
+    QVERIFY(TransferTest::writeState(state, exampleMemory()));
     QString error;
     CellSummary summary;
     const StoredCell fresh{3, QStringLiteral("Five "), {undecodable}};
