@@ -56,7 +56,6 @@ private slots:
     void differences();
     void stopsAfterTheCurrentRequest();
     void deviceLostDuringRestore();
-    void severalAddresses();
 
 private:
     bool start(EmulatorProcess &device, const QStringList &args);
@@ -222,42 +221,6 @@ void TestDeviceCells::deviceLostDuringRestore()
     QCOMPARE(cellList(report.verified), QStringLiteral("1"));
     QCOMPARE(cellList({3, 0, 1}), QStringLiteral("1, 2 и 4"));
     QCOMPARE(cellList({}), QStringLiteral("нет"));
-}
-
-void TestDeviceCells::severalAddresses()
-{
-    const QString state = m_dir.filePath("line.state");
-    // A state file of one device, as every earlier run wrote it, goes to
-    // the first address.
-    QVERIFY(TransferTest::writeState(state, exampleMemory()));
-    QString error;
-    CellSummary summary;
-    const StoredCell fresh{3, QStringLiteral("Five "), {undecodable}};
-    {
-        EmulatorProcess device;
-        QVERIFY(start(device, {"--state", state, "--address", "3", "--address", "5"}));
-        QVERIFY(probeAddress(m_link, 3) && probeAddress(m_link, 5) && !probeAddress(m_link, 4));
-        QVERIFY(readCellSummary(m_link, 3, 0, summary, error) && summary.count == 6);
-        QVERIFY(readCellSummary(m_link, 5, 0, summary, error) && summary.count == 0);
-        QVERIFY(writeStoredCell(m_link, 5, fresh, error));
-        QVERIFY(readCellSummary(m_link, 3, 3, summary, error) && summary.count == 0);
-        // Killed outright: what was acknowledged must already be on disk.
-        device.kill();
-    }
-    {
-        // One address of the two: the other's cells stay in the file.
-        EmulatorProcess device;
-        QVERIFY(start(device, {"--state", state, "--address", "5"}));
-        StoredCell back;
-        QVERIFY(readStoredCell(m_link, 5, 3, back, error));
-        QCOMPARE(cellDifferences(fresh, back), QString());
-        QVERIFY(writeStoredCell(m_link, 5, StoredCell{2, QStringLiteral("Two  "), {}}, error));
-    }
-    EmulatorProcess device;
-    QVERIFY(start(device, {"--state", state, "--address", "5", "--address", "3"}));
-    QVERIFY(readCellSummary(m_link, 3, 0, summary, error) && summary.count == 6);
-    QVERIFY(readCellSummary(m_link, 5, 2, summary, error) && summary.name == QStringLiteral("Two  "));
-    QVERIFY(readCellSummary(m_link, 5, 3, summary, error) && summary.count == 1);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceCells)
