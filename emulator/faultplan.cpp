@@ -10,7 +10,7 @@ QStringList FaultPlan::kinds()
     return {QStringLiteral("drop"),    QStringLiteral("delay"),     QStringLiteral("badcrc"),
             QStringLiteral("nak"),     QStringLiteral("lowercase"), QStringLiteral("garbage"),
             QStringLiteral("split"),   QStringLiteral("wrongaddr"), QStringLiteral("short"),
-            QStringLiteral("hangup")};
+            QStringLiteral("hangup"),  QStringLiteral("overfull")};
 }
 
 bool FaultPlan::add(const QString &option, QString *error)
@@ -72,6 +72,8 @@ Faults FaultPlan::faultsFor(int requestNumber) const
             faults.shortReply = true;
         else if (k == QLatin1String("hangup"))
             faults.hangup = true;
+        else if (k == QLatin1String("overfull"))
+            faults.overfull = true;
     }
     return faults;
 }
@@ -79,10 +81,12 @@ Faults FaultPlan::faultsFor(int requestNumber) const
 QList<QByteArray> FaultPlan::shapeReply(QByteArray bytes, const Faults &faults)
 {
     constexpr int CrcSize = 2;
-    if (faults.wrongAddress || faults.shortReply) {
+    if (faults.wrongAddress || faults.shortReply || faults.overfull) {
         QByteArray body = bytes.left(bytes.size() - CrcSize);
         if (faults.wrongAddress && !body.isEmpty())
             body[0] = char(quint8(body.at(0)) + 1);
+        if (faults.overfull && body.size() > 4)
+            body[body.size() - 1] = char(101);
         if (faults.shortReply && !body.isEmpty())
             body.chop(1);
         bytes = DeviceWire::withCrc(body);

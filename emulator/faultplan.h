@@ -22,6 +22,7 @@ struct Faults
     bool wrongAddress = false; // byte 0 not the requester's address
     bool shortReply = false;   // one byte too few, CRC valid over the rest
     bool hangup = false;    // close the line and exit instead of replying
+    bool overfull = false;  // the last data byte reads 101, a count no cell can hold
 };
 
 class FaultPlan

@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
         "Faults (each on the N-th complete frame received, counting every frame from 1,\n"
         "or on every frame with N = every; several --fault options combine):\n"
         "  drop:N  delay:N:MS  badcrc:N  nak:N  lowercase:N  garbage:N  split:N\n"
-        "  wrongaddr:N  short:N  hangup:N\n"
+        "  wrongaddr:N  short:N  hangup:N  overfull:N\n"
         "--corrupt P damages each reply character with probability P percent."));
     parser.addHelpOption();
     parser.addVersionOption();

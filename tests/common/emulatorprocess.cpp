@@ -39,6 +39,7 @@ void EmulatorProcess::kill()
     m_port.close();
     m_process.kill();
     m_process.waitForFinished(5000);
+    m_stderr += m_process.readAllStandardError();
 }
 
 int EmulatorProcess::requestCount() const

@@ -23,7 +23,7 @@ public:
     int stop();
     // Kills the emulator (SIGKILL), as a crash or power cut would.
     void kill();
-    // Frames the emulator received; valid after stop().
+    // Frames the emulator received; valid after stop() or kill().
     int requestCount() const;
     QByteArray errorOutput() const { return m_stderr; }
 

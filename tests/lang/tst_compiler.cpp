@@ -1,11 +1,7 @@
-#include <QRandomGenerator>
 #include <QtTest>
-
-#include <climits>
 
 #include "lang/compiler.h"
 #include "lang/languagetables.h"
-#include "lang/recorddecoder.h"
 #include "lang/statementcode.h"
 
 using R = InstructionRecord;
@@ -36,27 +32,12 @@ private slots:
     void pane();
     void workedExample();
     void programNameAndLabels();
-    void dispatchAgreesWithPatterns();
-    void roundTrip();
     void matching_data();
     void matching();
     void codeTables();
     void wordCharacters_data();
     void wordCharacters();
 
-private:
-    QString randomProgram(const QString &name);
-    QString pick(const QStringList &list) { return list.at(m_random.bounded(list.size())); }
-    QString space(int least) { return QString(least + m_random.bounded(3), m_random.bounded(4) ? ' ' : '\t'); }
-    QString number()
-    {
-        return pick({QString::number(INT_MIN), QString::number(INT_MAX), QStringLiteral("-0%1").arg(m_random.bounded(10)),
-                     QString::number(m_random.bounded(-100000, 100000))});
-    }
-
-    QRandomGenerator m_random{4711};
-    const QStringList m_dest{"Us", "Uo", "Is", "Io", "Out", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8",
-                             "T1", "T2", "T3", "T4", "K1", "ExIn", "ExOut"};
 };
 
 void TestCompiler::pane_data()
@@ -68,8 +49,8 @@ void TestCompiler::pane_data()
     const QString ok = QStringLiteral("OK: %1/100");
     QTest::newRow("empty editor") << QString() << QStringList{"", ok.arg(0)} << QStringList();
     QTest::newRow("blank, comment and unicode-space lines")
-        << "  \t\n// note\nUs = 5; // set\n\u3000\n\u3000nop;\u2003"
-        << QStringList{"\u3000nop;\u2003", "", ok.arg(1)} << QStringList();
+        << "  \t\n// note\nUs = 5; // set\n\u3000\n\u3000nop;\u2003\nM1\u3000+=\u00a01;"
+        << QStringList{"\u3000nop;\u2003", "M1\u3000+=\u00a01;", "", ok.arg(2)} << QStringList();
     QTest::newRow("listing only for odd codes")
         << "Us += 5;\nM8 *= T1;\nIo -= -5;\nM1 /= 2;"
         << QStringList{"Us += 5;", "M8 *= T1;", ">func:9 oper:8D arg1:14 arg3:0 arg3:0 arg4:0", "Io -= -5;",
@@ -82,6 +63,9 @@ void TestCompiler::pane_data()
     QTest::newRow("just above 32 bits stops")
         << "nop;\nUs = 2147483648;\nbad;" << QStringList{"nop;", "error: Us = 2147483648;"}
         << QStringList{"2:error: Us = 2147483648;"};
+    QTest::newRow("eleven digits stop")
+        << "nop;\nUs = 21474836470;" << QStringList{"nop;", "error: Us = 21474836470;"}
+        << QStringList{"2:error: Us = 21474836470;"};
     QTest::newRow("a digit of another script stops")
         << QString("nop;\nUs = 1\u0663;\nbad;") << QStringList{"nop;", "error: Us = 1\u0663;"}
         << QStringList{"2:error: Us = 1\u0663;"};
@@ -159,129 +143,6 @@ void TestCompiler::programNameAndLabels()
     r = compile(QStringLiteral("nop;\n#3;\n#03;\njmp #3;\nif Us > 1 #3 else #3;"));
     QVERIFY(r.failed);
     QCOMPARE(r.records.mid(3), (QVector<R>{R{3, 0, 1}, R{2, 0, 1, 4, 1, 1}}));
-}
-
-// Trying only the patterns a line's first token admits must give exactly
-// what trying every pattern on every line gives. A pattern that never
-// matches makes the table non-standard and so switches the dispatch off.
-void TestCompiler::dispatchAgreesWithPatterns()
-{
-    QHash<QString, int> plainTable = makeStatementPatterns();
-    plainTable.insert(QStringLiteral("(?!)"), 99);
-    const Compiler reference(plainTable, makeOperandCodes(), makeComparisonCodes());
-    const Compiler fast(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
-
-    // Near misses the accepted programs below do not hold.
-    const QStringList nearMisses{"Ro = 1;", "Blk = 1;", "if Us > 1#3;", "if  Us > 1 #3;", "if Us > 1 #3 else#4;",
-                                 "jmp #123;", "Us = 99999999999;", "Us==5;", "Us - = 5;", "if Us < =5 #1;",
-                                 "delay_ms -5;", "prgName=\"Abcdef\";", "if Us > Ro #2;", "Uo=-0;"};
-    const QString noise = QStringLiteral(" \t#;=<>!-+*/\"0123456789_eslUoIMTKEx\u3000\u00a0\u0663\u0301Ж\r\v");
-
-    for (int round = 0; round < 60; ++round) {
-        const QStringList seeds = nearMisses + randomProgram(QStringLiteral("Ab_1")).split(QLatin1Char('\n'));
-        QStringList lines;
-        for (int n = 0; n < 200; ++n) {
-            QString line = pick(seeds);
-            for (int edits = m_random.bounded(4); edits > 0; --edits) {
-                const int at = m_random.bounded(line.size() + 1);
-                const QChar c = noise.at(m_random.bounded(noise.size()));
-                switch (m_random.bounded(3)) {
-                case 0: line.insert(at, c); break;
-                case 1: line.remove(at, 1); break;
-                default: line.replace(at, 1, c); break;
-                }
-            }
-            lines << line;
-        }
-        const QString text = lines.join(QLatin1Char('\n'));
-        const CompileResult a = fast.compile(text);
-        const CompileResult b = reference.compile(text);
-        QCOMPARE(a.paneText, b.paneText);
-        QCOMPARE(a.paneSourceLines, b.paneSourceLines);
-        QCOMPARE(a.records, b.records);
-        QCOMPARE(errorLines(a), errorLines(b));
-        QCOMPARE(a.programName, b.programName);
-    }
-}
-
-QString TestCompiler::randomProgram(const QString &name)
-{
-    // Distinct labels at random positions, numbered apart from their
-    // positions, at least one.
-    const int count = 1 + m_random.bounded(100);
-    const int offset = m_random.bounded(100);
-    QVector<int> labelAt(count, -1);
-    QVector<int> labels;
-    for (int p = 0; p < count; ++p) {
-        if (m_random.bounded(4) == 0 || (p == count - 1 && labels.isEmpty()))
-            labels << (labelAt[p] = (p * 37 + offset) % 100);
-    }
-    auto target = [&](bool padded) {
-        const int l = labels.at(m_random.bounded(labels.size()));
-        return QString::fromLatin1(padded && l < 10 ? "#0%1" : "#%1").arg(l);
-    };
-    auto value = [&](bool withRo) {
-        if (m_random.bounded(2))
-            return number();
-        return withRo && m_random.bounded(5) == 0 ? QStringLiteral("Ro") : pick(m_dest);
-    };
-
-    QStringList lines{QStringLiteral("prgName%1=%1\"%2\"%1;").arg(space(0), name)};
-    for (int i = 0; i < count; ++i) {
-        if (m_random.bounded(6) == 0)
-            lines << (m_random.bounded(2) ? QStringLiteral("// comment") : space(0));
-        if (labelAt.at(i) >= 0) {
-            lines << space(0) + QStringLiteral("#%1;").arg(labelAt.at(i)) + space(0);
-            continue;
-        }
-        switch (m_random.bounded(6)) {
-        case 0: lines << space(0) + "nop" + space(0) + ";"; break;
-        case 1: {
-            const QString op = pick({"=", "+=", "-=", "/=", "*="});
-            lines << pick(m_dest) + space(0) + op + space(0) + value(op == QLatin1String("=")) + ";";
-            break;
-        }
-        case 2: {
-            QString line = "if " + pick(m_dest) + space(0) + pick({"==", "!=", "<", "<=", ">", ">="}) + space(0)
-                + value(false) + space(1) + target(m_random.bounded(4) == 0);
-            // An else branch to the label at position 0 cannot be written.
-            const QString otherwise = target(false);
-            if (m_random.bounded(2) && otherwise != QStringLiteral("#%1").arg(labelAt.at(0)))
-                line += space(1) + "else " + otherwise;
-            lines << line + space(0) + ";";
-            break;
-        }
-        case 3: lines << "jmp" + space(1) + target(m_random.bounded(4) == 0) + ";"; break;
-        case 4: lines << "delay_ms" + space(1) + QString::number(m_random.bounded(INT_MAX)) + ";"; break;
-        default: lines << "delay_s" + space(1) + QString::number(m_random.bounded(1000)) + ";"; break;
-        }
-    }
-    return lines.join(m_random.bounded(2) ? QStringLiteral("\n") : QStringLiteral("\n\n"));
-}
-
-// compile -> decode -> compile gives back the same records and name, for
-// random programs the compiler accepts.
-void TestCompiler::roundTrip()
-{
-    const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
-    const QStringList nameChars{"A", "z", "0", "9", "_", "Ж", "я", "P", "r", "g"};
-    for (int run = 0; run < 3000; ++run) {
-        QString name;
-        for (int i = m_random.bounded(5); i >= 0; --i)
-            name += pick(nameChars);
-        const CompileResult first = compiler.compile(randomProgram(name));
-        QVERIFY2(!first.failed, qPrintable(first.paneText.right(300)));
-        QCOMPARE(first.programName, name);
-
-        // As it comes back from the device: padded to five with spaces.
-        const DecodedProgram text = decodeProgram(first.records, name.leftJustified(5, QLatin1Char(' ')),
-                                                  makeOperandCodes(), makeComparisonCodes());
-        QVERIFY2(text.ok, qPrintable(text.message));
-        const CompileResult second = compiler.compile(text.lines.join(QLatin1Char('\n')));
-        QVERIFY2(!second.failed, qPrintable(second.paneText));
-        QCOMPARE(second.records, first.records);
-        QCOMPARE(second.programName, name);
-    }
 }
 
 void TestCompiler::matching_data()

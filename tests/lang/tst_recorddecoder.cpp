@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "lang/compiler.h"
 #include "lang/recorddecoder.h"
 #include "lang/statementcode.h"
 
@@ -37,12 +38,14 @@ void TestRecordDecoder::decode_data()
         {R{Label, 0, 1}, R{Assign, 0, 100}, R{If, 0x80, 6, 2, 0, 4}, R{DelayMs, 0, 500}, R{Label, 0, 2}, R{Jmp, 0, 0}},
         {"prgName = \"Test\";", "", "#1;", "Us = 100;", "if Us < M1 #1 else #2;", "delay_ms 500;", "#2;", "jmp #1;"},
         "Test ");
-    row("every statement text and source kind",
+    row("every statement text, comparison and source kind",
         {R{Nop}, R{Assign, 0x86, 5}, R{SubAssign, 3, -5}, R{MulAssign, 0x8E, 7}, R{AddAssign, 0x15, 1},
          R{DivAssign, 0x13, 2}, R{DelayS, 0, 2}, R{Label, 0, 12}, R{If, 3, -5, 5, 7, 0}, R{If, 0, 1, 0, 7, -3},
-         R{Assign, 0x40, 6}, R{Assign, 0xC0, 18}},
+         R{If, 0x81, 7, 1, 7, 0}, R{If, 0, INT_MIN, 3, 7, 0}, R{If, 0, INT_MAX, 4, 7, 7}, R{Assign, 0x40, 6},
+         R{Assign, 0xC0, 18}, R{DelayMs, 0, INT_MAX}},
         {header, "", "nop;", "M1 = Ro;", "Io -= -5;", "T1 *= M2;", "K1 += 1;", "ExOut /= 2;", "delay_s 2;", "#12;",
-         "if Io >= -5 #12;", "if Us == 1 #12;", "Us = M1;", "Us = ExIn;"});
+         "if Io >= -5 #12;", "if Us == 1 #12;", "if Uo != M2 #12;", "if Us <= -2147483648 #12;",
+         "if Us > 2147483647 #12 else #12;", "Us = M1;", "Us = ExIn;", "delay_ms 2147483647;"});
     row("name loses surrounding spaces only", {R{Nop}}, {QString::fromUtf8("prgName = \"A\0b\";", 16), "", "nop;"},
         QString::fromUtf8("  A\0b ", 6));
     row("line breaks inside the name stay on the header line", {R{Nop}}, {"prgName = \"A B C\";", "", "nop;"},
@@ -74,6 +77,12 @@ void TestRecordDecoder::decode()
     QCOMPARE(out.ok, lines.size() > 1);
     QCOMPARE(out.ok ? out.lines : QStringList{out.message}, lines);
     QCOMPARE(out.ok ? out.message : out.lines.join(QString()), QString());
+    // And back: the text compiles to records that decode to the same text.
+    if (out.ok) {
+        const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
+        const CompileResult again = compiler.compile(out.lines.mid(1).join(QLatin1Char('\n')));
+        QCOMPARE(decodeProgram(again.records, name, makeOperandCodes(), makeComparisonCodes()).lines, lines);
+    }
 }
 
 void TestRecordDecoder::image_data()

@@ -2,8 +2,6 @@
 #include <QThread>
 #include <QtTest>
 
-#include <climits>
-
 #include "emulatorprocess.h"
 #include "lang/instructionrecord.h"
 #include "link/devicecommands.h"
@@ -43,7 +41,6 @@ private slots:
     void faults_data();
     void faults();
     void staleReplyIsNotTaken();
-    void cellsKeepTheirOwnProgram();
 };
 
 void TestDeviceLink::faults_data()
@@ -124,28 +121,6 @@ void TestDeviceLink::staleReplyIsNotTaken()
     QCOMPARE(s.link.query(out, count, 0, 0xB8, 8, CommandTimeLimitMs, ReadFunction), LinkResult::NoReply);
     QCOMPARE(s.link.query(out, count, 0, 0xB8, 8, CommandTimeLimitMs, ReadFunction), LinkResult::Ok);
     QCOMPARE(out.mid(2, 1), QByteArray("\xB8"));
-}
-
-void TestDeviceLink::cellsKeepTheirOwnProgram()
-{
-    // The last line of cell 4 at the highest address, with extreme values in every field.
-    Session s;
-    QVERIFY(s.open({"--address", "255"}));
-    const R record{1, 0x13, INT_MIN, INT_MAX, SHRT_MIN, SHRT_MAX};
-    QCOMPARE(s.link.writeProgramLine(255, record, 99, 3, WriteFunction), LinkResult::Ok);
-    QCOMPARE(s.link.writeProgramSize(255, 100, 3, WriteFunction), LinkResult::Ok);
-    QCOMPARE(s.link.writeProgramName(255, QStringLiteral("Тест5"), 3, WriteFunction), LinkResult::Ok);
-    for (const int cell : {0, 3}) {
-        int count = -1;
-        QString name;
-        R got;
-        QCOMPARE(s.link.readProgramSize(255, count, cell, ReadFunction), LinkResult::Ok);
-        QCOMPARE(s.link.readProgramName(255, name, cell, ReadFunction), LinkResult::Ok);
-        QCOMPARE(s.link.readProgramLine(255, got, 99, cell, ReadFunction), LinkResult::Ok);
-        QCOMPARE(count, cell == 3 ? 100 : 0);
-        QCOMPARE(name, cell == 3 ? QString(4, QChar(0)) + QLatin1Char('5') : QStringLiteral("     "));
-        QCOMPARE(got, cell == 3 ? record : R());
-    }
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)

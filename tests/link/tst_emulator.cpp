@@ -6,9 +6,6 @@
 #include "emulator/lineadapter.h"
 #include "emulator/requestassembler.h"
 #include "emulatorprocess.h"
-#include "lang/instructionrecord.h"
-#include "link/devicecommands.h"
-#include "link/devicelink.h"
 
 // The emulated power supply: its request handling, memory, faults and
 // state file.
@@ -21,7 +18,6 @@ private slots:
     void replies();
     void assembler();
     void stateFileRejectsDamage();
-    void stateSurvivesRestart();
     void lineShapesDelivery_data();
     void lineShapesDelivery();
     void latencyTicks();
@@ -95,38 +91,6 @@ void TestEmulator::stateFileRejectsDamage()
     QVERIFY(process.readAllStandardError().contains("damaged"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("not a state"));
-}
-
-void TestEmulator::stateSurvivesRestart()
-{
-    QTemporaryDir dir;
-    const QStringList args{"--state", dir.filePath(QStringLiteral("cells.bin"))};
-    const InstructionRecord r{4, 0, 1500};
-    DeviceLink link;
-    link.setTraceDevice(nullptr);
-    {
-        EmulatorProcess emulator;
-        QVERIFY(emulator.start(args));
-        link.setPort(&emulator.port());
-        QCOMPARE(link.writeProgramLine(0, r, 7, 3, WriteFunction), LinkResult::Ok);
-        QCOMPARE(link.writeProgramSize(0, 8, 3, WriteFunction), LinkResult::Ok);
-        QCOMPARE(link.writeProgramName(0, QStringLiteral("Keep"), 3, WriteFunction), LinkResult::Ok);
-        // Killed outright: what was acknowledged must already be on disk.
-        emulator.kill();
-    }
-    EmulatorProcess emulator;
-    QVERIFY(emulator.start(args));
-    link.setPort(&emulator.port());
-    InstructionRecord got;
-    int count = 0;
-    QString name;
-    QCOMPARE(link.readProgramLine(0, got, 7, 3, ReadFunction), LinkResult::Ok);
-    QCOMPARE(got, r);
-    QCOMPARE(link.readProgramSize(0, count, 3, ReadFunction), LinkResult::Ok);
-    QCOMPARE(count, 8);
-    QCOMPARE(link.readProgramName(0, name, 3, ReadFunction), LinkResult::Ok);
-    QCOMPARE(name, QStringLiteral("Keep "));
-    QCOMPARE(emulator.stop(), 0);
 }
 
 void TestEmulator::lineShapesDelivery_data()

@@ -11,14 +11,6 @@
 #include "link/devicecommands.h"
 #include "link/devicelink.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define SOAK_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SOAK_UNDER_ASAN 1
-#endif
-#endif
-
 namespace {
 
 constexpr int Transactions = 10000;

@@ -26,16 +26,27 @@ QString countingSource(int n)
     return source;
 }
 
-bool writeCell(const QString &path, int cell, const QVector<InstructionRecord> &records,
-               const QByteArray &name)
+void putCell(DeviceMemory &memory, int cell, const QVector<InstructionRecord> &records, const QByteArray &name)
 {
-    DeviceMemory memory;
     for (int i = 0; i < records.size(); ++i)
         memory.setRecord(cell, i, records.at(i).toImage());
     memory.setCount(cell, records.size());
     memory.setName(cell, name);
+}
+
+bool writeCell(const QString &path, int cell, const QVector<InstructionRecord> &records,
+               const QByteArray &name)
+{
+    DeviceMemory memory;
+    putCell(memory, cell, records, name);
+    return writeState(path, memory);
+}
+
+bool writeState(const QString &path, const DeviceMemory &memory)
+{
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(memory.toBytes()) > 0;
+    const QByteArray bytes = memory.toBytes();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 DeviceMemory readState(const QString &path)

@@ -21,10 +21,13 @@ QVector<InstructionRecord> compiled(const QString &source);
 // n records "Us = i;" for i from 0.
 QString countingSource(int n);
 
-// Writes an emulator state file whose cell holds records and name (five
-// bytes, as stored); the other cells are empty.
+// Puts records and name (five bytes, as stored) into a cell of memory.
+void putCell(DeviceMemory &memory, int cell, const QVector<InstructionRecord> &records, const QByteArray &name);
+// Writes an emulator state file whose cell holds records and name; the
+// other cells are empty.
 bool writeCell(const QString &path, int cell, const QVector<InstructionRecord> &records,
                const QByteArray &name);
+bool writeState(const QString &path, const DeviceMemory &memory);
 // The emulator's state file (empty when it cannot be read).
 DeviceMemory readState(const QString &path);
 

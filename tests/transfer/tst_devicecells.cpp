@@ -22,22 +22,12 @@ const QByteArray undecodable = QByteArray::fromHex("FF00112233445566778899AABBCC
 DeviceMemory exampleMemory()
 {
     DeviceMemory memory;
-    const QVector<InstructionRecord> records = TransferTest::compiled(TransferTest::exampleSource);
-    for (int i = 0; i < records.size(); ++i)
-        memory.setRecord(0, i, records.at(i).toImage());
-    memory.setCount(0, records.size());
-    memory.setName(0, "Test ");
+    TransferTest::putCell(memory, 0, TransferTest::compiled(TransferTest::exampleSource), "Test ");
     memory.setRecord(2, 0, undecodable);
     memory.setRecord(2, 1, QByteArray(14, '\xEE'));
     memory.setCount(2, 2);
     memory.setName(2, "x\xE9yz ");
     return memory;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 const char *const validCell = R"({"cell": 1, "name": "Demo ", "count": 1, "records": ["0100640000000000000000000000"], "source": null})";
@@ -66,7 +56,6 @@ private slots:
     void differences();
     void stopsAfterTheCurrentRequest();
     void deviceLostDuringRestore();
-    void severalAddresses();
 
 private:
     bool start(EmulatorProcess &device, const QStringList &args);
@@ -86,7 +75,7 @@ void TestDeviceCells::backupWipeRestore()
 {
     const QString state = m_dir.filePath("restore.state");
     const DeviceMemory original = exampleMemory();
-    QVERIFY(writeFile(state, original.toBytes()));
+    QVERIFY(TransferTest::writeState(state, original));
     EmulatorProcess device;
     QVERIFY(start(device, {"--state", state}));
 
@@ -197,7 +186,7 @@ void TestDeviceCells::differences()
 void TestDeviceCells::stopsAfterTheCurrentRequest()
 {
     const QString state = m_dir.filePath("stop.state");
-    QVERIFY(writeFile(state, exampleMemory().toBytes()));
+    QVERIFY(TransferTest::writeState(state, exampleMemory()));
     EmulatorProcess device;
     QVERIFY(start(device, {"--state", state}));
     int requests = 0;
@@ -232,40 +221,6 @@ void TestDeviceCells::deviceLostDuringRestore()
     QCOMPARE(cellList(report.verified), QStringLiteral("1"));
     QCOMPARE(cellList({3, 0, 1}), QStringLiteral("1, 2 и 4"));
     QCOMPARE(cellList({}), QStringLiteral("нет"));
-}
-
-void TestDeviceCells::severalAddresses()
-{
-    const QString state = m_dir.filePath("line.state");
-    // A state file of one device, as every earlier run wrote it, goes to
-    // the first address.
-    QVERIFY(writeFile(state, exampleMemory().toBytes()));
-    QString error;
-    CellSummary summary;
-    const StoredCell fresh{3, QStringLiteral("Five "), {undecodable}};
-    {
-        EmulatorProcess device;
-        QVERIFY(start(device, {"--state", state, "--address", "3", "--address", "5"}));
-        QVERIFY(probeAddress(m_link, 3) && probeAddress(m_link, 5) && !probeAddress(m_link, 4));
-        QVERIFY(readCellSummary(m_link, 3, 0, summary, error) && summary.count == 6);
-        QVERIFY(readCellSummary(m_link, 5, 0, summary, error) && summary.count == 0);
-        QVERIFY(writeStoredCell(m_link, 5, fresh, error));
-        QVERIFY(readCellSummary(m_link, 3, 3, summary, error) && summary.count == 0);
-    }
-    {
-        // One address of the two: the other's cells stay in the file.
-        EmulatorProcess device;
-        QVERIFY(start(device, {"--state", state, "--address", "5"}));
-        StoredCell back;
-        QVERIFY(readStoredCell(m_link, 5, 3, back, error));
-        QCOMPARE(cellDifferences(fresh, back), QString());
-        QVERIFY(writeStoredCell(m_link, 5, StoredCell{2, QStringLiteral("Two  "), {}}, error));
-    }
-    EmulatorProcess device;
-    QVERIFY(start(device, {"--state", state, "--address", "5", "--address", "3"}));
-    QVERIFY(readCellSummary(m_link, 3, 0, summary, error) && summary.count == 6);
-    QVERIFY(readCellSummary(m_link, 5, 2, summary, error) && summary.name == QStringLiteral("Two  "));
-    QVERIFY(readCellSummary(m_link, 5, 3, summary, error) && summary.count == 1);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceCells)
