@@ -5,7 +5,7 @@
 #   --qt6        build against Qt 6 instead of Qt 5
 #   --soak       also run the long soak tests (skipped by default)
 #   --only-soak  run only the soak tests
-# Extra arguments after "--" go to ctest (for example: -- -R tst_compiler).
+# Extra arguments after "--" go to ctest (for example: -- -R tst_language).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
