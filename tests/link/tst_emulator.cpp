@@ -56,32 +56,28 @@ private slots:
         QCOMPARE(assembler.feed("\r" + QByteArray(2000, 'A') + "\r"), QList<QByteArray>{"#03\r"});
     }
 
+    // The emulator refuses to start on a damaged state (cut short, one bit
+    // flipped, not a state at all) and leaves it alone.
     void stateFileRejectsDamage()
     {
         DeviceMemory memory;
         memory.setName(2, "Abc12");
-        const QByteArray bytes = memory.toBytes();
-        QByteArray flipped = bytes;
+        QByteArray flipped = memory.toBytes();
         flipped[700] = char(flipped.at(700) ^ 1);
-        for (const QByteArray &damaged : {bytes.left(bytes.size() - 100), flipped}) {
-            DeviceMemory untouched;
-            QString error;
-            QVERIFY(!untouched.fromBytes(damaged, &error));
-            QVERIFY(!error.isEmpty());
-            QVERIFY(untouched == DeviceMemory());
-        }
-        // The emulator refuses to start on a damaged state and leaves it alone.
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("cells.bin")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a state") == 11);
-        file.close();
-        QProcess process;
-        process.start(QStringLiteral(QUILLMAR_DEVICE), {"--state", file.fileName()});
-        QVERIFY(process.waitForFinished(5000));
-        QCOMPARE(process.exitCode(), 2);
-        QVERIFY(process.readAllStandardError().contains("damaged"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("not a state"));
+        for (const QByteArray &damaged : {memory.toBytes().chopped(100), flipped, QByteArray("not a state")}) {
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+            file.close();
+            QProcess process;
+            process.start(QStringLiteral(QUILLMAR_DEVICE), {"--state", file.fileName()});
+            QVERIFY(process.waitForFinished(5000));
+            QCOMPARE(process.exitCode(), 2);
+            QVERIFY(process.readAllStandardError().contains("damaged"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), damaged);
+            file.close();
+        }
     }
 
     void lineShapesDelivery_data()
@@ -116,10 +112,6 @@ private slots:
         QCOMPARE(QVector<qint64>({bursts.deliveredUs(0), bursts.deliveredUs(1), bursts.deliveredUs(16000),
                                   bursts.deliveredUs(16001), LineAdapter(true, 0).deliveredUs(16001)}),
                  QVector<qint64>({0, 16000, 16000, 32000, 16001}));
-        QProcess process;
-        process.start(QStringLiteral(QUILLMAR_DEVICE), {"--latency", "1001"});
-        QVERIFY(process.waitForFinished(5000));
-        QCOMPARE(process.exitCode(), 2);
     }
 };
 

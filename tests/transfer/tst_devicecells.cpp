@@ -185,8 +185,6 @@ private slots:
         // Cell 1 takes 5 + 2 writes and 2 + 5 reads; the device goes away
         // after the third record of cell 2.
         int requests = 0;
-        QElapsedTimer clock;
-        clock.start();
         const RestoreReport report = restoreCells(m_link, 0, {first, second}, [](int, bool, const QString &) {}, [&] {
             if (++requests == 14 + 3)
                 device.kill();

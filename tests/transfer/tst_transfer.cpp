@@ -39,8 +39,6 @@ private slots:
             << sent + QStringList{"Size записан", "PrgName \"Prg1\" записан\n", "Данные успешно записаны"} << 5;
         QTest::newRow("no records") << "prgName = \"Prg1\";\n// nothing\n" << QStringList()
             << QStringList{head, "Нет данных для записи"} << 0;
-        QTest::newRow("record 1 refused") << threeRecordSource << QStringList{"nak:2"}
-            << QStringList{head, "Строка 0 записана", "Ошибка записи"} << 2;
         QTest::newRow("count refused") << threeRecordSource << QStringList{"nak:4"}
             << sent + QStringList{"Ошибка записи size"} << 4;
         QTest::newRow("name refused") << threeRecordSource << QStringList{"nak:5"}
