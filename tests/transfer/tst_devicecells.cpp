@@ -161,21 +161,6 @@ private slots:
         QTEST(cellDifferences(expected, StoredCell{0, name, records}), "expected");
     }
 
-    void stopsAfterTheCurrentRequest()
-    {
-        const QString state = m_dir.filePath("stop.state");
-        QVERIFY(TransferTest::writeState(state, exampleMemory()));
-        EmulatorProcess device;
-        QVERIFY(start(device, {"--state", state}));
-        int requests = 0;
-        StoredCell stored;
-        QString error;
-        QVERIFY(!readStoredCell(m_link, 0, 0, stored, error, [&requests] { return ++requests < 3; }));
-        QCOMPARE(error, QStringLiteral("прервано"));
-        device.stop();
-        QCOMPARE(device.requestCount(), 3);
-    }
-
     void deviceLostDuringRestore()
     {
         EmulatorProcess device;
