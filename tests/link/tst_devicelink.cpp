@@ -75,9 +75,7 @@ private slots:
         row("read late but in time", "--fault delay:1:120", O::ReadSize, L::Ok, 1);
         row("read bad crc once", "--fault badcrc:1", O::ReadSize, L::Ok, 2, "Error crc\n");
         row("write refused, no retry", "--fault nak:1", O::WriteSize, L::BadReply, 1);
-        row("read refused", "--fault nak:every", O::ReadName, L::BadReply, 2, "Error linesize\n6 8");
         row("read other address", "--fault wrongaddr:every", O::ReadSize, L::BadReply, 2, "Error Id\n-55");
-        row("write other address", "--fault wrongaddr:1", O::WriteSize, L::Ok, 1);
         row("read line short", "--fault short:every", O::ReadLine, L::BadReply, 2, "Error linesize\n19 20");
         row("read after noise", "--fault garbage:every", O::ReadLine, L::Ok, 1, "line=#C800B1");
         row("read in pieces", "--fault split:every", O::ReadLine, L::Ok, 1, "line+");

@@ -29,7 +29,6 @@ private slots:
         row("write 4-char name", "00C8B81250726731", "C800B892");
         row("unknown register", "00C8BC0200", "C800BC82");
         row("unknown function", "00C8B403", "C800B483");
-        row("header only", "00C8", QByteArray());
         row("lower case", "00C8BA02", QByteArray(), true);
         QTest::newRow("bad crc") << QByteArray("#00C8B4020000\r") << QByteArray();
     }

@@ -60,8 +60,8 @@ private slots:
         EmulatorProcess device;
         QVERIFY(startDevice(device, faults));
 
-        const Compiler compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes());
-        const CompileResult program = compiler.compile(source);
+        const CompileResult program =
+            Compiler(makeStatementPatterns(), makeOperandCodes(), makeComparisonCodes()).compile(source);
         QVERIFY(!program.failed);
         const UploadResult result = uploadProgram(link, program.records, program.programName, {0, 2}, collect);
         if (!expected.isEmpty())
@@ -163,8 +163,7 @@ private slots:
         QVERIFY(writeCell(state, 0, stored, storedName.toLatin1()));
         EmulatorProcess device;
         QVERIFY(startDevice(device));
-        QCOMPARE(verifyProgram(link, sent, "Prg1", {0, 0}, collect), changedRecord < 0 && extraRecords == 0
-                                                                           && storedName == "Prg1 ");
+        QVERIFY(!verifyProgram(link, sent, "Prg1", {0, 0}, collect));
         QTEST(lines, "expected");
     }
 
