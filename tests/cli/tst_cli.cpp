@@ -31,7 +31,6 @@ class TestCli : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
     void run_data()
     {
         QTest::addColumn<QStringList>("arguments"); // "@port": the emulator's terminal; "@x": file x, from input

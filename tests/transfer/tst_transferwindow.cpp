@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -224,12 +225,13 @@ private slots:
         dialogs.fileName = dir.filePath("stopped.qmbackup");
         QString during;
         QTimer::singleShot(300, this, [&] {
-            during = actionStates() + (stoppable() ? " stop" : "");
+            // One step a request: two for each cell, and one for each record.
+            during = actionStates() + (stoppable() ? " stop " : " ") + QString::number(dialog()->findChild<QProgressBar *>()->maximum());
             // Closing mid-way only stops the work; the dialog stays.
             dialog()->reject();
         });
         press("backupButton");
-        QCOMPARE(during, QStringLiteral("00000 stop"));
+        QCOMPARE(during, QStringLiteral("00000 stop 14"));
         QVERIFY2(status().startsWith("Копия не сохранена (ячейка ") && status().endsWith(": прервано)"),
                  qPrintable(status()));
         QVERIFY(!QFile::exists(dialogs.fileName));
