@@ -225,13 +225,12 @@ private slots:
         dialogs.fileName = dir.filePath("stopped.qmbackup");
         QString during;
         QTimer::singleShot(300, this, [&] {
-            // One step a request: two for each cell, and one for each record.
             during = actionStates() + (stoppable() ? " stop " : " ") + QString::number(dialog()->findChild<QProgressBar *>()->maximum());
             // Closing mid-way only stops the work; the dialog stays.
             dialog()->reject();
         });
         press("backupButton");
-        QCOMPARE(during, QStringLiteral("00000 stop 14"));
+        QCOMPARE(during, QStringLiteral("00000 stop 14")); // a step a request: two a cell, one a record
         QVERIFY2(status().startsWith("Копия не сохранена (ячейка ") && status().endsWith(": прервано)"),
                  qPrintable(status()));
         QVERIFY(!QFile::exists(dialogs.fileName));
