@@ -36,10 +36,8 @@ int runBackup(const QStringList &arguments)
         return argumentError("backup", QStringLiteral("-o FILE is required"));
 
     DeviceSession session(device.trace);
-    if (!session.open(device.port)) {
-        OutputStream(stderr).writeLine(QStringLiteral("Не удается открыть порт"));
+    if (!session.open(device.port))
         return ExitUsage;
-    }
 
     // Everything is read before the file is touched: a failure leaves it
     // as it was.

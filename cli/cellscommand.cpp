@@ -44,10 +44,8 @@ int runCells(const QStringList &arguments)
     const bool json = parser.isSet(QStringLiteral("json"));
 
     DeviceSession session(device.trace);
-    if (!session.open(device.port)) {
-        OutputStream(stderr).writeLine(QStringLiteral("Не удается открыть порт"));
+    if (!session.open(device.port))
         return ExitUsage;
-    }
 
     ProgressLine progress;
     QJsonArray cells;

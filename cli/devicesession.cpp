@@ -1,6 +1,7 @@
 #include "devicesession.h"
 
 #include "link/serialportopen.h"
+#include "outputstream.h"
 
 DeviceSession::DeviceSession(bool trace)
 {
@@ -17,6 +18,14 @@ DeviceSession::DeviceSession(bool trace)
 }
 
 bool DeviceSession::open(const QString &portName)
+{
+    if (openQuietly(portName))
+        return true;
+    OutputStream(stderr).writeLine(QStringLiteral("Не удается открыть порт"));
+    return false;
+}
+
+bool DeviceSession::openQuietly(const QString &portName)
 {
     QString cause;
     return openSerialPort(m_port, portName, cause);

@@ -18,7 +18,11 @@ public:
     DeviceSession(const DeviceSession &) = delete;
     DeviceSession &operator=(const DeviceSession &) = delete;
 
+    // false, having said "Не удается открыть порт" on standard error, when
+    // the port cannot be opened.
     bool open(const QString &portName);
+    // The same without a word: for callers that say it their own way.
+    bool openQuietly(const QString &portName);
     DeviceLink &link() { return m_link; }
 
 private:

@@ -42,10 +42,8 @@ int runDownload(const QStringList &arguments)
         return argumentError("download", QStringLiteral("-o needs a FILE"));
 
     DeviceSession session(device.trace);
-    if (!session.open(device.port)) {
-        OutputStream(stderr).writeLine(QStringLiteral("Не удается открыть порт"));
+    if (!session.open(device.port))
         return ExitUsage;
-    }
 
     // The source owns standard output unless it goes to a file.
     OutputStream pane(target.isEmpty() ? stderr : stdout);

@@ -71,10 +71,8 @@ int runRestore(const QStringList &arguments)
         return argumentError("restore", error);
 
     DeviceSession session(parser.isSet(QStringLiteral("trace")));
-    if (!session.open(port)) {
-        OutputStream(stderr).writeLine(QStringLiteral("Не удается открыть порт"));
+    if (!session.open(port))
         return ExitUsage;
-    }
 
     OutputStream out(stdout);
     ProgressLine progress;

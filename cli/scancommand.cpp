@@ -60,7 +60,7 @@ int runScan(const QStringList &arguments)
     bool unopened = false;
     for (const QString &port : ports) {
         DeviceSession session(parser.isSet(QStringLiteral("trace")));
-        if (!session.open(port)) {
+        if (!session.openQuietly(port)) {
             progress.finish();
             OutputStream(stderr).writeLine(QStringLiteral("%1: Не удается открыть порт").arg(port));
             unopened = true;

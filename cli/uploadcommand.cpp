@@ -31,10 +31,8 @@ int runUpload(const QStringList &arguments)
     if (!readSourceFile("upload", path, text))
         return ExitUsage;
     DeviceSession session(device.trace);
-    if (!session.open(device.port)) {
-        OutputStream(stderr).writeLine(QStringLiteral("Не удается открыть порт"));
+    if (!session.open(device.port))
         return ExitUsage;
-    }
 
     OutputStream out(stdout);
     const CompileResult compiled = compileSource(text);
